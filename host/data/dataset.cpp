@@ -240,6 +240,20 @@ QVariant TDataSet::RecordValue(int recNo, int fieldIndex) const {
     return records_[view_[recNo - 1]].values.value(fieldIndex);
 }
 
+QString TDataSet::DisplayTextAt(int recNo, const TField& field) const {
+    // The record being edited shows its pending values; an inserted one is not stored yet.
+    if (filterRecord_ >= 0 || (state_ == TDataSetState::Edit && recNo == RecNo()))
+        return field.DisplayText();
+    if (recNo < 1 || recNo > view_.size())
+        return {};
+    filterRecord_ = view_[recNo - 1];
+    struct TRestore {
+        int& slot;
+        ~TRestore() { slot = -1; }
+    } restore{filterRecord_};
+    return field.DisplayText();
+}
+
 void TDataSet::SetCurrentValue(TField& field, const QVariant& value) {
     if (!Editing())
         throw TError(res::CMN_NOT_EDITING_ERR);

@@ -118,6 +118,9 @@ public:
 
     // Values of any visible record, for grids that draw rows other than the current one.
     QVariant RecordValue(int recNo, int fieldIndex) const;
+    // A field's display text in a stored visible record, with its text hook applied; the
+    // record in edit shows its pending values.
+    QString DisplayTextAt(int recNo, const TField& field) const;
 
     TEvent BeforeOpen, AfterOpen, BeforeClose, AfterClose;
     TEvent BeforeInsert, AfterInsert, OnNewRecord;
@@ -186,7 +189,7 @@ private:
     QString indexFieldNames_;
     std::function<bool(TDataSet&)> filter_;
     bool filtered_ = false;
-    int filterRecord_ = -1;  // record under test while the filter runs
+    mutable int filterRecord_ = -1;  // record that field reads go to (filter, grids)
     int disableCount_ = 0;
     bool pendingReset_ = false;
     std::vector<IDataSetObserver*> observers_;

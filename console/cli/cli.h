@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QStringList>
+#include <QTextStream>
+#include <functional>
+
+namespace fin {
+
+// Exit codes of the command-line tool.
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitRefused = 1;  // the rules said no; the message says why
+inline constexpr int kExitUsage = 2;
+
+struct TCliContext {
+    QTextStream& out;
+    QTextStream& err;
+};
+
+// One command: its words ("db init"), what it takes and what it does.
+struct TCliCommand {
+    QStringList words;
+    QString arguments;  // synopsis after the words, e.g. "CODE SUBACCOUNT DATE"
+    QString summary;
+    QString details;
+    std::function<int(const QStringList& args, TCliContext& context)> run;
+};
+
+// The tool's commands; later areas add theirs.
+QVector<TCliCommand>& CliCommands();
+
+// Runs the tool on its arguments (without the program name).
+int RunCli(const QStringList& arguments, QTextStream& out, QTextStream& err);
+
+}  // namespace fin

@@ -1,0 +1,266 @@
+#include "snapin/financialsnapin.h"
+
+#include <QAction>
+#include <QPainter>
+#include <QPointer>
+
+#include "host/common/captions.h"
+#include "host/ui/uiservice.h"
+#include "journal/financialviewerform.h"
+#include "ledger/financialdm.h"
+#include "ledger/financialoptionstabframe.h"
+#include "reports/accounttotals.h"
+
+namespace fin {
+
+namespace {
+
+IConsoleRef g_console;
+QPointer<TFinancialOptionsTabFrame> g_optionsTab;
+
+const QString kSnapinName = QStringLiteral("Finansije");
+const QString kSnapinDescr = QStringLiteral("Upravljanje finansijskim knjigovodstvom");
+const QString kPreceptOpenErr =
+    QStringLiteral("Ne možete otvoriti nalog jer već postoji otvoren nalog.");
+
+TFinancialDM& DM() {
+    return *FinancialDM();
+}
+
+QImage SnapinImage() {
+    QImage image(32, 32, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setBrush(QColor(0x2e, 0x6b, 0x3f));
+    p.setPen(Qt::NoPen);
+    p.drawRoundedRect(2, 2, 28, 28, 5, 5);
+    p.setPen(Qt::white);
+    QFont font = p.font();
+    font.setBold(true);
+    font.setPixelSize(18);
+    p.setFont(font);
+    p.drawText(image.rect(), Qt::AlignCenter, QStringLiteral("F"));
+    return image;
+}
+
+}  // namespace
+
+IConsolePtr GlobalConsole() {
+    return g_console.lock();
+}
+
+TFinancialViewer::TFinancialViewer(const IConsolePtr& console) : TCustomViewer(console) {
+    snapinType_ = kFinancialSnapinType;
+}
+
+void TFinancialViewer::Load(const ISnapinPtr&) {
+    LoadModule();
+}
+
+bool TFinancialViewer::LoadModule() {
+    TFinancialDM& dm = DM();
+    if (dm.Connected())
+        return true;
+    IConsolePtr console = Console();
+    auto security = console ? As<ISecurity>(console->QueryModule(iid::Security)) : nullptr;
+    if (!security) {
+        Ui().ShowMessage(TMessageType::Error, res::CMN_NO_MODULE.arg(res::CMN_MOD_SECURITY_NAME));
+        return false;
+    }
+    if (!dm.ZConnection())
+        dm.SetZConnection(security->GetConnection());
+    try {
+        // A connection lost since the last action is opened again here.
+        if (!dm.Connected())
+            dm.ZConnection()->Open();
+        security->Login();
+        dm.LoadOptions();
+        dm.LoadFreeAccountTypes();
+    } catch (const TError& e) {
+        Ui().ShowMessage(TMessageType::Error, e.Message());
+        return false;
+    }
+    if (TFinancialViewerForm* form = Form()) {
+        const bool on = dm.Options().TransitionToNewChartOfAccounts;
+        form->FinancialAccountingNew->setEnabled(on);
+        form->FinancialAccountingNew->setVisible(on);
+    }
+    return true;
+}
+
+QWidget* TFinancialViewer::InternalCreateFrame() {
+    return new TFinancialViewerForm(DM());
+}
+
+TFinancialViewerForm* TFinancialViewer::Form() {
+    return static_cast<TFinancialViewerForm*>(Frame());
+}
+
+TFinancialNavigator::TFinancialNavigator(const IConsolePtr& console) : TCustomNavigator(console) {}
+
+QWidget* TFinancialNavigator::InternalCreateFrame() {
+    return new TFinancialNavigatorForm();
+}
+
+TFinancialNavigatorForm* TFinancialNavigator::Form() {
+    return static_cast<TFinancialNavigatorForm*>(Frame());
+}
+
+QWidget* TFinancialNavigator::ShowNavigator() {
+    // The search fields are filled once, on the first show after the connection exists.
+    TFinancialNavigatorForm* form = Form();
+    if (form && !form->SearchFieldsFilled && DM().Connected()) {
+        form->SearchFieldsFilled = true;
+        form->FillSearchFields();
+    }
+    return TCustomNavigator::ShowNavigator();
+}
+
+TFinancialSnapin::TFinancialSnapin(const IConsolePtr& console) : TCustomSnapin(console) {
+    dataSet_ = &DM().PreceptZQ();
+    snapinType_ = kFinancialSnapinType;
+    name_ = kSnapinName;
+    description_ = kSnapinDescr;
+    image_ = SnapinImage();
+    viewer_ = std::make_shared<TFinancialViewer>(console);
+    navigator_ = std::make_shared<TFinancialNavigator>(console);
+}
+
+TFinancialSnapin::~TFinancialSnapin() {
+    viewer_.reset();
+    navigator_.reset();
+}
+
+IInterfacePtr TFinancialSnapin::GetInterface(const QUuid& identity) {
+    if (identity == iid::Financial)
+        return std::static_pointer_cast<IFinancial>(shared_from_this());
+    if (identity == iid::OptionsTab)
+        return std::static_pointer_cast<IOptionsTab>(shared_from_this());
+    if (identity == iid::Navigable)
+        return navigator_;
+    if (identity == iid::Viewer)
+        return viewer_;
+    return nullptr;
+}
+
+std::function<void()>& TFinancialSnapin::PreceptEditorOpener() {
+    static std::function<void()> opener;
+    return opener;
+}
+
+bool TFinancialSnapin::FindPrecept(const QString& condition, const QVariant& value) {
+    TQuery& q = DM().PreceptZQ();
+    q.Close();
+    q.SetSQL(QStringLiteral("SELECT p.number AS number,p.*,CONCAT(pt.name,'') AS PreceptType,"
+                            "CONCAT(pt.number,'') AS PreceptTypeNumber FROM precept AS p "
+                            "INNER JOIN precepttype AS pt ON p.precepttypeid = pt.precepttypeid "
+                            "WHERE ") +
+             condition);
+    q.ParamByName(QStringLiteral("Value")).SetValue(value);
+    q.Open();
+    q.First();
+    return !q.IsEmpty();
+}
+
+void TFinancialSnapin::OpenPrecept(int preceptId) {
+    if (DM().PreceptOpen) {
+        Ui().ShowMessage(TMessageType::Error, kPreceptOpenErr);
+        return;
+    }
+    if (!viewer_->LoadModule())
+        return;
+    try {
+        if (FindPrecept(QStringLiteral("p.preceptid = :Value"), preceptId) && PreceptEditorOpener())
+            PreceptEditorOpener()();
+    } catch (const TError& e) {
+        Ui().ShowMessage(TMessageType::Error, e.Message());
+    }
+}
+
+void TFinancialSnapin::OpenPrecept(const QString& foreignTable, int foreignId) {
+    if (DM().PreceptOpen) {
+        Ui().ShowMessage(TMessageType::Error, kPreceptOpenErr);
+        return;
+    }
+    if (!viewer_->LoadModule())
+        return;
+    try {
+        TQuery& q = DM().PreceptZQ();
+        // The source table goes in as a value too; two placeholders, one name each.
+        q.Close();
+        q.SetSQL(
+            QStringLiteral("SELECT p.number AS number,p.*,CONCAT(pt.name,'') AS PreceptType,"
+                           "CONCAT(pt.number,'') AS PreceptTypeNumber FROM precept AS p "
+                           "INNER JOIN precepttype AS pt ON p.precepttypeid = pt.precepttypeid "
+                           "WHERE p.foreigntable = :Table AND p.foreignid = :Id"));
+        q.ParamByName(QStringLiteral("Table")).SetValue(foreignTable);
+        q.ParamByName(QStringLiteral("Id")).SetValue(foreignId);
+        q.Open();
+        q.First();
+        if (q.IsEmpty())
+            return;
+        // A voucher merged into a group voucher opens as its parent.
+        const QVariant parent = q.FieldByName(QStringLiteral("parentid")).Value();
+        if (!parent.isNull() && !FindPrecept(QStringLiteral("p.preceptid = :Value"), parent))
+            return;
+        if (PreceptEditorOpener())
+            PreceptEditorOpener()();
+    } catch (const TError& e) {
+        Ui().ShowMessage(TMessageType::Error, e.Message());
+    }
+}
+
+double TFinancialSnapin::ExtSaldoDFunc(const QString& accountCode, int subaccountId,
+                                       const QDate& date) {
+    if (!viewer_->LoadModule())
+        return 0;
+    return ExtSaldo(DM(), accountCode, subaccountId, date).debit;
+}
+
+double TFinancialSnapin::ExtSaldoPFunc(const QString& accountCode, int subaccountId,
+                                       const QDate& date) {
+    if (!viewer_->LoadModule())
+        return 0;
+    return ExtSaldo(DM(), accountCode, subaccountId, date).credit;
+}
+
+QWidget* TFinancialSnapin::CreateFrame() {
+    g_optionsTab = new TFinancialOptionsTabFrame(DM());
+    viewer_->LoadModule();
+    g_optionsTab->OptionsToControls();
+    return g_optionsTab;
+}
+
+void TFinancialSnapin::DestroyFrame() {
+    delete g_optionsTab.data();
+    g_optionsTab.clear();
+}
+
+bool TFinancialSnapin::CheckValues() {
+    return !g_optionsTab || g_optionsTab->CheckValues();
+}
+
+void TFinancialSnapin::Update() {
+    if (!g_optionsTab)
+        return;
+    try {
+        g_optionsTab->ControlsToOptions();
+    } catch (const TError& e) {
+        Ui().ShowMessage(TMessageType::Error, e.Message());
+    }
+}
+
+QString TFinancialSnapin::GetTabCaption() {
+    return kSnapinName;
+}
+
+ISnapinPtr TFinancialSnapinFactory::InternalCreateSnapin(const IConsolePtr& console) {
+    return std::make_shared<TFinancialSnapin>(console);
+}
+
+void TFinancialSnapinFactory::ConsoleChanged(const IConsolePtr& console) {
+    g_console = console;
+}
+
+}  // namespace fin

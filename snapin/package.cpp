@@ -1,0 +1,38 @@
+// The plug-in's entry point and the objects that live from package load to unload.
+#include <memory>
+
+#include "ledger/financialdm.h"
+#include "snapin/financialsnapin.h"
+
+namespace fin {
+namespace {
+
+// Made when the library is loaded, freed in reverse when it is unloaded.
+class TFinancialPackage {
+public:
+    TFinancialPackage() {
+        dm_ = std::make_unique<TFinancialDM>();
+        SetFinancialDM(dm_.get());
+        factory_ = std::make_unique<TFinancialSnapinFactory>();
+    }
+    ~TFinancialPackage() {
+        factory_->Release();
+        factory_.reset();
+        SetFinancialDM(nullptr);
+        dm_.reset();
+    }
+    ISnapinFactory* Factory() { return factory_.get(); }
+
+private:
+    std::unique_ptr<TFinancialDM> dm_;
+    std::unique_ptr<TFinancialSnapinFactory> factory_;
+};
+
+TFinancialPackage g_package;
+
+}  // namespace
+}  // namespace fin
+
+extern "C" __attribute__((visibility("default"))) fin::ISnapinFactory* GetSnapinFactory() {
+    return fin::g_package.Factory();
+}
