@@ -149,7 +149,7 @@ std::function<void()>& TFinancialSnapin::PreceptEditorOpener() {
     return opener;
 }
 
-bool TFinancialSnapin::FindPrecept(const QString& condition, const QVariant& value) {
+bool TFinancialSnapin::FindPrecept(const QString& condition, const QVariantList& values) {
     TQuery& q = DM().PreceptZQ();
     q.Close();
     q.SetSQL(QStringLiteral("SELECT p.number AS number,p.*,CONCAT(pt.name,'') AS PreceptType,"
@@ -157,13 +157,15 @@ bool TFinancialSnapin::FindPrecept(const QString& condition, const QVariant& val
                             "INNER JOIN precepttype AS pt ON p.precepttypeid = pt.precepttypeid "
                             "WHERE ") +
              condition);
-    q.ParamByName(QStringLiteral("Value")).SetValue(value);
+    for (int i = 0; i < values.size(); ++i)
+        q.Params()[i].SetValue(values[i]);
     q.Open();
     q.First();
     return !q.IsEmpty();
 }
 
-void TFinancialSnapin::OpenPrecept(int preceptId) {
+void TFinancialSnapin::OpenFound(const std::function<bool()>& find) {
+    // One editor at a time; an id or source without a voucher opens nothing, silently.
     if (DM().PreceptOpen) {
         Ui().ShowMessage(TMessageType::Error, kPreceptOpenErr);
         return;
@@ -171,44 +173,26 @@ void TFinancialSnapin::OpenPrecept(int preceptId) {
     if (!viewer_->LoadModule())
         return;
     try {
-        if (FindPrecept(QStringLiteral("p.preceptid = :Value"), preceptId) && PreceptEditorOpener())
+        if (find() && PreceptEditorOpener())
             PreceptEditorOpener()();
     } catch (const TError& e) {
         Ui().ShowMessage(TMessageType::Error, e.Message());
     }
 }
 
+void TFinancialSnapin::OpenPrecept(int preceptId) {
+    OpenFound([&] { return FindPrecept(QStringLiteral("p.preceptid = :Id"), {preceptId}); });
+}
+
 void TFinancialSnapin::OpenPrecept(const QString& foreignTable, int foreignId) {
-    if (DM().PreceptOpen) {
-        Ui().ShowMessage(TMessageType::Error, kPreceptOpenErr);
-        return;
-    }
-    if (!viewer_->LoadModule())
-        return;
-    try {
-        TQuery& q = DM().PreceptZQ();
-        // The source table goes in as a value too; two placeholders, one name each.
-        q.Close();
-        q.SetSQL(
-            QStringLiteral("SELECT p.number AS number,p.*,CONCAT(pt.name,'') AS PreceptType,"
-                           "CONCAT(pt.number,'') AS PreceptTypeNumber FROM precept AS p "
-                           "INNER JOIN precepttype AS pt ON p.precepttypeid = pt.precepttypeid "
-                           "WHERE p.foreigntable = :Table AND p.foreignid = :Id"));
-        q.ParamByName(QStringLiteral("Table")).SetValue(foreignTable);
-        q.ParamByName(QStringLiteral("Id")).SetValue(foreignId);
-        q.Open();
-        q.First();
-        if (q.IsEmpty())
-            return;
+    OpenFound([&] {
+        if (!FindPrecept(QStringLiteral("p.foreigntable = :Table AND p.foreignid = :Id"),
+                         {foreignTable, foreignId}))
+            return false;
         // A voucher merged into a group voucher opens as its parent.
-        const QVariant parent = q.FieldByName(QStringLiteral("parentid")).Value();
-        if (!parent.isNull() && !FindPrecept(QStringLiteral("p.preceptid = :Value"), parent))
-            return;
-        if (PreceptEditorOpener())
-            PreceptEditorOpener()();
-    } catch (const TError& e) {
-        Ui().ShowMessage(TMessageType::Error, e.Message());
-    }
+        const QVariant parent = DM().PreceptZQ().FieldByName(QStringLiteral("parentid")).Value();
+        return parent.isNull() || FindPrecept(QStringLiteral("p.preceptid = :Id"), {parent});
+    });
 }
 
 double TFinancialSnapin::ExtSaldoDFunc(const QString& accountCode, int subaccountId,

@@ -62,7 +62,9 @@ public:
     static std::function<void()>& PreceptEditorOpener();
 
 private:
-    bool FindPrecept(const QString& condition, const QVariant& value);
+    // Loads the list dataset with the vouchers matching the condition's parameters.
+    bool FindPrecept(const QString& condition, const QVariantList& values);
+    void OpenFound(const std::function<bool()>& find);
 
     std::shared_ptr<TFinancialViewer> viewer_;
     std::shared_ptr<TFinancialNavigator> navigator_;
