@@ -1,0 +1,94 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QVector>
+
+class QWidget;
+
+namespace fin {
+
+class TDataSet;
+
+// What a report shows, independent of how it is shown: printed, previewed or exported.
+struct TReportTable {
+    QString caption;
+    QStringList titles;
+    QVector<bool> numeric;  // right-aligned columns
+    QVector<QStringList> rows;
+    QVector<QStringList> rawRows;  // the same cells as system text, for CSV
+    QStringList totals;            // empty when the table has no totals row
+};
+
+struct TReportDocument {
+    QString title;
+    QStringList subtitles;                    // period and other texts under the title
+    QVector<QPair<QString, QString>> header;  // label and text of a record shown above
+    QVector<TReportTable> tables;
+
+    QString ToHtml() const;
+    QString ToPlainText() const;
+};
+
+enum class TReportOutput { Preview, Pdf, Csv, Document };
+
+// Writes a report as PDF or CSV; a file is replaced whole or not at all.
+void ExportReportPdf(const TReportDocument& document, const QString& path);
+void ExportReportCsv(const TReportDocument& document, const QString& path);
+
+// Every print of the module goes through here: the caller hands over open datasets and the
+// texts of the report, and the engine previews, prints or exports.
+class TReportEngine {
+public:
+    explicit TReportEngine(QWidget* owner = nullptr) : owner_(owner) {}
+
+    // Where the next reports go; a file path for Pdf and Csv.
+    void SetOutput(TReportOutput output, const QString& path = {});
+    const TReportDocument& LastDocument() const { return last_; }
+
+    void ExecutePreceptReport(TDataSet& precept, TDataSet& items, const QString& title,
+                              const QString& date, const QString& relatedEntity);
+    void ExecutePreceptNewReport(TDataSet& precept, TDataSet& items, const QString& title,
+                                 const QString& date, const QString& relatedEntity);
+    void ExecuteGroupPreceptReport(TDataSet& types, TDataSet& rows, const QString& title);
+    void ExecuteLogReport(TDataSet& rows, const QString& title, const QString& from,
+                          const QString& to);
+    void ExecuteAccountReport(TDataSet& account, TDataSet& lines, const QString& text1,
+                              const QString& text2, const QString& text3, const QString& text4);
+    void ExecuteAccountGroupReport(TDataSet& lines, const QString& caption, const QString& from,
+                                   const QString& to);
+    void ExecuteSubaccountsReport(TDataSet& account, TDataSet& totals, const QString& name,
+                                  const QString& from, const QString& to);
+    void ExecuteGroupSyntheticReport(TDataSet& lines, TDataSet& totals, const QString& caption,
+                                     const QString& from, const QString& to);
+    void ExecuteTestBalanceReport(TDataSet& rows, TDataSet& precepts, const QString& text,
+                                  const QString& start, const QString& end);
+    void ExecuteBalanceSheetReport(TDataSet& rows, TDataSet& precepts, const QString& text,
+                                   const QString& start, const QString& end);
+    void ExecuteIncomeStatementReport(TDataSet& rows, TDataSet& precepts, const QString& text,
+                                      const QString& start, const QString& end);
+    void ExecuteCashFlowReport(TDataSet& rows, TDataSet& precepts, const QString& text,
+                               const QString& start, const QString& end);
+    void ExecuteStatisticalAnnexReport(TDataSet& rows, TDataSet& precepts, const QString& text,
+                                       const QString& start, const QString& end);
+    void ExecuteClosingSheetReport(TDataSet& rows, TDataSet& precepts, const QString& text,
+                                   const QString& start, const QString& end);
+
+    // The rows of a dataset as a report table; the dataset's position is kept.
+    static TReportTable TableOf(TDataSet& dataSet, const QString& caption = {},
+                                bool totals = false);
+    static QVector<QPair<QString, QString>> RecordOf(TDataSet& dataSet);
+
+private:
+    void Emit(TReportDocument document);
+    void Statement(const QString& defaultTitle, TDataSet& rows, const QString& text,
+                   const QString& start, const QString& end);
+    static QString Period(const QString& from, const QString& to);
+
+    QWidget* owner_;
+    TReportOutput output_ = TReportOutput::Preview;
+    QString path_;
+    TReportDocument last_;
+};
+
+}  // namespace fin
