@@ -21,8 +21,30 @@ TFinancialDM::TFinancialDM() {
                                           "p.precepttypeid = pt.precepttypeid "
                                           "WHERE p.preceptid = -1"));
     preceptZQ_->SetUpdateTable(QStringLiteral("precept"));
-    preceptZQ_->AddField(QStringLiteral("PreceptType"), TFieldType::String, 50,
-                         QStringLiteral("Tip"));
+    const struct {
+        const char* name;
+        TFieldType type;
+        int size;
+        const char* label;
+    } preceptFields[] = {
+        {"preceptid", TFieldType::Integer, 0, ""},
+        {"preceptdate", TFieldType::Date, 0, "Datum"},
+        {"registerdate", TFieldType::Date, 0, "Datum knjiženja"},
+        {"number", TFieldType::String, 30, "Broj"},
+        {"status", TFieldType::String, 1, "Status"},
+        {"foreignid", TFieldType::Integer, 0, ""},
+        {"foreigntable", TFieldType::String, 20, ""},
+        {"precepttypeid", TFieldType::Integer, 0, ""},
+        {"description", TFieldType::String, 255, "Opis"},
+        {"parentid", TFieldType::Integer, 0, ""},
+        {"userid", TFieldType::Integer, 0, ""},
+        {"PreceptType", TFieldType::String, 50, "Tip"},
+        {"PreceptTypeNumber", TFieldType::String, 15, ""},
+    };
+    // Declared, so that labels and rules outlive every change of the list's statement.
+    for (const auto& f : preceptFields)
+        preceptZQ_->AddField(QString::fromLatin1(f.name), f.type, f.size,
+                             QString::fromUtf8(f.label));
     DataModuleCreate();
     LoadOptions();
 }
