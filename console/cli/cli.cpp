@@ -2,6 +2,7 @@
 
 #include <QDate>
 
+#include "console/standins/standins.h"
 #include "host/common/textformat.h"
 #include "host/data/dbinifile.h"
 #include "ledger/financialdm.h"
@@ -55,6 +56,7 @@ int DbInit(const QStringList& args, TCliContext& ctx) {
     TConnection c;
     c.Open();
     TDBIniFile::CreateTable(c);
+    TSecurityModule::CreateTables(c);
     ctx.out << "Tabele modula su spremne u bazi " << c.Settings().database << ".\n";
     return kExitOk;
 }

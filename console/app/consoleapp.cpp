@@ -1,0 +1,87 @@
+#include "console/app/consoleapp.h"
+
+#include <QApplication>
+#include <QListWidget>
+#include <QPixmap>
+#include <cstdio>
+
+#include "console/app/mainwindow.h"
+#include "host/ui/uiservice.h"
+
+namespace fin {
+
+TConsoleOptions ParseOptions(const QStringList& arguments) {
+    TConsoleOptions options;
+    for (int i = 1; i < arguments.size() && options.error.isEmpty(); ++i) {
+        const QString& argument = arguments[i];
+        auto value = [&](const QString& name, QString& target) {
+            if (argument.startsWith(name + QLatin1Char('='))) {
+                target = argument.mid(name.size() + 1);
+            } else if (i + 1 < arguments.size()) {
+                target = arguments[++i];
+            }
+            if (target.isEmpty())
+                options.error = QStringLiteral("Opcija %1 traži vrednost.").arg(name);
+        };
+        if (argument == QLatin1String("--help") || argument == QLatin1String("-h"))
+            options.help = true;
+        else if (argument.section(QLatin1Char('='), 0, 0) == QLatin1String("--plugins"))
+            value(QStringLiteral("--plugins"), options.plugins);
+        else if (argument.section(QLatin1Char('='), 0, 0) == QLatin1String("--screenshot"))
+            value(QStringLiteral("--screenshot"), options.screenshot);
+        else
+            options.error = QStringLiteral("Nepoznata opcija: %1").arg(argument);
+    }
+    return options;
+}
+
+QString UsageText() {
+    return QStringLiteral(
+        "Upotreba: finansije-console [opcije]\n"
+        "\n"
+        "  --plugins FASCIKLA   moduli se učitavaju iz ove fascikle (inače iz\n"
+        "                       FINANSIJE_PLUGIN_PATH ili ../lib/finansije-plugins)\n"
+        "  --screenshot DATOTEKA  prikazuje prvi modul, čuva snimak prozora (PNG) i izlazi\n"
+        "  --help               ovo uputstvo\n");
+}
+
+bool SaveScreenshot(TMainWindow& window, const QString& file) {
+    window.setAttribute(Qt::WA_DontShowOnScreen);
+    window.show();
+    if (window.SnapinList()->count() > 0)
+        window.SelectSnapin(0);
+    QApplication::processEvents();  // lets the layouts settle before the picture
+    return window.grab().save(file, "PNG");
+}
+
+int RunConsole(const TConsoleOptions& options) {
+    if (options.help) {
+        std::fputs(UsageText().toUtf8().constData(), stdout);
+        return 0;
+    }
+    if (!options.error.isEmpty()) {
+        std::fprintf(stderr, "%s\n\n%s", options.error.toUtf8().constData(),
+                     UsageText().toUtf8().constData());
+        return 2;
+    }
+    auto console = TConsole::Create();
+    console->LoadModules(TModuleLoader::PluginFiles(TModuleLoader::PluginFolder(options.plugins)));
+    int result = 0;
+    {
+        TMainWindow window(console);
+        if (options.screenshot.isEmpty()) {
+            window.show();
+            result = QApplication::exec();
+        } else if (!SaveScreenshot(window, options.screenshot)) {
+            Ui().ShowMessage(
+                TMessageType::Error,
+                QStringLiteral("Snimak prozora nije sačuvan u \"%1\".").arg(options.screenshot));
+            result = 1;
+        }
+    }
+    // The window has handed back the modules' widgets; now the modules can go.
+    console->Shutdown();
+    return result;
+}
+
+}  // namespace fin
