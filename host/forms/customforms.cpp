@@ -12,6 +12,8 @@
 namespace fin {
 
 void TGridSorter::AddGrid(QTableView* grid) {
+    // No column is chosen up front: the list keeps the order its query gave until a click.
+    grid->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
     grid->setSortingEnabled(true);
     grid->horizontalHeader()->setSortIndicatorShown(true);
 }
