@@ -50,6 +50,8 @@ public:
     void Clear() { SetValue(QVariant()); }
 
     QString AsString() const;
+    // A value as the system writes it for itself: decimal point, ISO dates, "1"/"0".
+    QString SystemText(const QVariant& value) const;
     qint64 AsInteger() const;
     double AsFloat() const;
     bool AsBoolean() const;

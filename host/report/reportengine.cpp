@@ -9,6 +9,7 @@
 #include <QPrinter>
 #include <QTextDocument>
 #include <QToolBar>
+#include <algorithm>
 #include <filesystem>
 
 #include "host/common/rounding.h"
@@ -24,21 +25,6 @@ constexpr int kProgressFrom = 2000;  // rows; smaller reports are done before an
 
 bool IsNumeric(const TField& f) {
     return f.DataType() == TFieldType::Float || f.DataType() == TFieldType::Integer;
-}
-
-QString RawText(const TField& f, const QVariant& v) {
-    if (!v.isValid() || v.isNull())
-        return {};
-    switch (f.DataType()) {
-        case TFieldType::Float:
-            return NumberToText(v.toDouble());
-        case TFieldType::Date:
-            return DateToSql(v.toDate());
-        case TFieldType::DateTime:
-            return v.toDateTime().toString(Qt::ISODate);
-        default:
-            return f.FormatValue(v, false);
-    }
 }
 
 QString CsvCell(const QString& text) {
@@ -235,7 +221,13 @@ TReportTable TReportEngine::TableOf(TDataSet& ds, const QString& caption, bool t
     }
     if (!ds.Active())
         return t;
-    // Read by record number: the caller's current record and bound grids stay untouched.
+    // Read by record number so the caller's current record stays; bound controls wait
+    // until the whole table is read.
+    ds.DisableControls();
+    struct TEnable {
+        TDataSet& ds;
+        ~TEnable() { ds.EnableControls(); }
+    } enable{ds};
     const int count = ds.RecordCount();
     std::unique_ptr<TProgress> progress;
     if (count >= kProgressFrom)
@@ -248,7 +240,7 @@ TReportTable TReportEngine::TableOf(TDataSet& ds, const QString& caption, bool t
         for (int c = 0; c < fields.size(); ++c) {
             const QVariant v = ds.RecordValue(rec, fields[c]->Index());
             cells << ds.DisplayTextAt(rec, *fields[c]);
-            raw << RawText(*fields[c], v);
+            raw << fields[c]->SystemText(v);
             if (fields[c]->DataType() == TFieldType::Float)
                 sums[c] += v.toDouble();
         }

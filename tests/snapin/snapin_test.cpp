@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
-#include <QApplication>
 #include <QTextStream>
 
 #include "console/cli/cli.h"
@@ -233,9 +232,3 @@ TEST_F(SnapinTest, OpenPreceptFindsTheVoucherOrItsParent) {
 }  // namespace
 }  // namespace fin::test
 
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

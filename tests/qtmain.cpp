@@ -1,3 +1,4 @@
+// The main of test programs that need a QApplication (widgets, printing), headless.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -7,7 +8,7 @@
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    // The console's settings go to a folder of this run, never to the user's own.
+    // Window settings go to a folder of this run, never to the user's own.
     QStandardPaths::setTestModeEnabled(true);
     QTemporaryDir settings;
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
