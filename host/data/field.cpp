@@ -149,7 +149,9 @@ QString TField::FormatValue(const QVariant& v, bool display) const {
     }
 }
 
-QString TField::AsString() const { return SystemText(Value()); }
+QString TField::AsString() const {
+    return SystemText(Value());
+}
 
 QString TField::SystemText(const QVariant& v) const {
     if (!v.isValid() || v.isNull())

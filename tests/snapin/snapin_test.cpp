@@ -231,4 +231,3 @@ TEST_F(SnapinTest, OpenPreceptFindsTheVoucherOrItsParent) {
 
 }  // namespace
 }  // namespace fin::test
-
