@@ -1,19 +1,26 @@
 #pragma once
 
 #include <QDate>
+#include <QStringList>
+#include <functional>
+#include <memory>
 
+#include "host/console/interfaces.h"
 #include "host/data/customdm.h"
 #include "host/data/dbinifile.h"
+#include "ledger/financialoptions.h"
 
 namespace fin {
 
-// The module's options, as the shared settings store holds them (section "Financial").
-struct TFinancialOptions {
-    int FinancialYear = QDate::currentDate().year();
-    bool TransitionToNewChartOfAccounts = false;
+// A registered source module's posting automat, as far as the voucher rules need one.
+class IAutomatLookup {
+public:
+    virtual ~IAutomatLookup() = default;
+    virtual QString ModuleName() const = 0;
+    virtual QString TableName() const = 0;
+    // Lets the user pick a source entity; false when nothing was chosen.
+    virtual bool GetEntityID(qint64& id, QString& description) = 0;
 };
-
-inline const QString kFinancialSection = QStringLiteral("Financial");
 
 // The data module: every standing dataset of the ledger and the rules that run on them.
 class TFinancialDM : public TCustomDM {
@@ -21,22 +28,117 @@ public:
     TFinancialDM();
     ~TFinancialDM() override;
 
+    // Standing datasets.
     TQuery& PreceptZQ() { return *preceptZQ_; }
+    TQuery& PrecepttypeZQ() { return *precepttypeZQ_; }
+    TQuery& PreceptItemZQ() { return *preceptItemZQ_; }
+    TQuery& AccountZQ() { return *accountZQ_; }
+    TQuery& AccountNewZQ() { return *accountNewZQ_; }
+    TQuery& SubaccountZQ() { return *subaccountZQ_; }
+    TQuery& AccountItemZQ() { return *accountItemZQ_; }
+    TQuery& LogZQ() { return *logZQ_; }
+    TQuery& FinancialiniZQ() { return *financialiniZQ_; }
+    TQuery& OldAccountingBalanceZQ() { return *oldAccountingBalanceZQ_; }
+    TDataSet& PreceptPrintCDS() { return *preceptPrintCDS_; }
+    TDataSet& GroupPreceptCDS() { return *groupPreceptCDS_; }
 
+    void DataModuleCreate() override;
+    void DataModuleDestroy() override;
+
+    // ---- Options -------------------------------------------------------------------
     void LoadOptions();
-    void LoadFreeAccountTypes();
     const TFinancialOptions& Options() const { return options_; }
     TFinancialOptions& Options() { return options_; }
     // From financial year 2014 on, lines are kept on the new chart of accounts.
     bool NewChartYear() const { return options_.FinancialYear >= 2014; }
 
-    // Flags shared by the screens.
+    // The options page, headless: what it shows, what saving it writes, whether it may
+    // close, and the release of a batch-posting lock.
+    TOptionsPageValues OptionsToControls() const;
+    void ControlsToOptions(const TOptionsPageValues& values);
+    static bool CheckValues(const TOptionsPageValues& values);
+    void ResetAutoConter();
+
+    // ---- Vouchers ------------------------------------------------------------------
+    int GetPreceptIndex(QChar kind, const QDate& date, qint64 preceptId, qint64 preceptTypeId);
+    QString GetPreceptNum(const QDate& date, qint64 preceptId, qint64 preceptTypeId);
+    bool ValidatePreceptNumber();
+    bool ValidatePreceptNumberString(const QString& number, qint64 preceptTypeId, qint64 preceptId);
+    void SetReservedPreceptTypes();
+    bool IsReservedPreceptType(const QString& number) const;
+    bool ParentPreceptExists();
+    // Copies a voucher with its lines in one transaction; values are "column=value".
+    qint64 CopyPrecept(qint64 preceptId, const QStringList& values);
+    void GetPublisher(qint64& userId, QString& name, bool currentUser);
+    void SetPreceptPublisher(qint64& userId, QString& name);
+    bool CheckPreceptStatus();
+
+    // Source modules' automats, registered by the posting side.
+    std::vector<std::shared_ptr<IAutomatLookup>> Automats;
+    void GetModuleNames(QStringList& list) const;
+    QString GetTableNameByModuleName(const QString& moduleName) const;
+    bool GetEntityID(const QString& moduleName, qint64& id, QString& description);
+
+    // How the data module reaches the security module; unset: no user is recorded.
+    std::function<std::shared_ptr<ISecurity>()> SecurityLookup;
+
+    // ---- Account types and sub-accounts ----------------------------------------------
+    // "key=statement" and "key#caption" entries.
+    QStringList SubaccountSQL;
+    QStringList SubaccountCaptions;
+    void AddFreeAccountType(const QString& name);
+    void LoadFreeAccountTypes();
+    QString GetTypeFromDesc(const QString& caption) const;
+    QString GetTypeCaption(const QString& typeKey) const;
+    QString SubaccountStatement(const QString& typeKey) const;
+    QString GetSubAccountName(const QString& typeKey, qint64 id);
+    void AccountZQAfterScroll();
+    void AccountNewZQAfterScroll();
+    QString GetAccountFrameDesc(const QString& number);
+
+    // ---- Flags shared by the screens ---------------------------------------------------
+    bool SortRecalculating = false;
     bool PreceptOpen = false;  // a voucher editor is open
-    bool UseNewChart = false;
+    bool RecalcSortOnDelete = true;
+    bool AccountCardOpen = false;
+    bool UseNewChart = true;
+    bool SubaccountsReloaded = false;
+    int LastItemSort = 0;
     QDate AutoToDate;  // last source-document date that automatic posting takes
+    QStringList ReservedPreceptTypes;
+
+    // Today, as new vouchers see it; tests fix it.
+    std::function<QDate()> Today = [] { return QDate::currentDate(); };
+
+protected:
+    void CreateFieldValidations(TFieldValidations& validations) override;
 
 private:
+    TConnection& Db() const;  // the connection, or a clear error without one
+    void DeclareFields();
+    void InstallEvents();
+    void FillBuiltInSubaccountTypes();
+    void ReloadSubaccounts(TQuery& accounts);
+    void PreceptZQNewRecord();
+    void PreceptZQBeforePost();
+    void PreceptZQBeforeDelete();
+    void PrecepttypeZQBeforePost();
+    void PrecepttypeZQBeforeDelete();
+    void SubaccountZQBeforeDelete();
+    bool AccountCodeTest(const TField& field, const QString& table, const QString& keyColumn);
+
     TQuery* preceptZQ_;
+    TQuery* precepttypeZQ_;
+    TQuery* preceptItemZQ_;
+    TQuery* accountZQ_;
+    TQuery* accountNewZQ_;
+    TQuery* subaccountZQ_;
+    TQuery* accountItemZQ_;
+    TQuery* logZQ_;
+    TQuery* financialiniZQ_;
+    TQuery* oldAccountingBalanceZQ_;
+    TDataSet* preceptPrintCDS_;
+    TDataSet* groupPreceptCDS_;
     TFinancialOptions options_;
 };
 

@@ -70,6 +70,11 @@ bool TFinancialViewer::LoadModule() {
     }
     if (!dm.ZConnection())
         dm.SetZConnection(security->GetConnection());
+    // Asked afresh each time: the console may have unloaded the security module since.
+    dm.SecurityLookup = []() -> std::shared_ptr<ISecurity> {
+        IConsolePtr c = GlobalConsole();
+        return c ? As<ISecurity>(c->QueryModule(iid::Security)) : nullptr;
+    };
     try {
         // A connection lost since the last action is opened again here.
         if (!dm.Connected())

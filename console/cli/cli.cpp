@@ -2,9 +2,8 @@
 
 #include <QDate>
 
-#include "console/standins/standins.h"
+#include "console/cli/session.h"
 #include "host/common/textformat.h"
-#include "host/data/dbinifile.h"
 #include "ledger/financialdm.h"
 #include "reports/accounttotals.h"
 
@@ -34,31 +33,6 @@ void PrintCommandHelp(const TCliCommand& c, QTextStream& out) {
     out << "Upotreba: " << Usage(c) << "\n\n" << c.summary << '\n';
     if (!c.details.isEmpty())
         out << '\n' << c.details << '\n';
-}
-
-// The data module of a command-line run, on the configured database.
-struct TSession {
-    TConnection connection;
-    TFinancialDM dm;
-    TSession() {
-        connection.Open();
-        dm.SetZConnection(&connection);
-        dm.LoadOptions();
-        dm.LoadFreeAccountTypes();
-    }
-};
-
-int DbInit(const QStringList& args, TCliContext& ctx) {
-    if (!args.isEmpty()) {
-        ctx.err << "Komanda ne prima argumente: " << args.join(' ') << '\n';
-        return kExitUsage;
-    }
-    TConnection c;
-    c.Open();
-    TDBIniFile::CreateTable(c);
-    TSecurityModule::CreateTables(c);
-    ctx.out << "Tabele modula su spremne u bazi " << c.Settings().database << ".\n";
-    return kExitOk;
 }
 
 int Saldo(const QStringList& args, TCliContext& ctx) {
@@ -92,22 +66,22 @@ int Saldo(const QStringList& args, TCliContext& ctx) {
 }  // namespace
 
 QVector<TCliCommand>& CliCommands() {
-    static QVector<TCliCommand> commands{
-        {{"db", "init"},
-         {},
-         QStringLiteral("Pravi tabele modula u podešenoj bazi (ponovljeno ne menja podatke)."),
-         {},
-         DbInit},
-        {{"saldo"},
-         QStringLiteral("KONTO ANALITIKA DATUM"),
-         QStringLiteral("Duguje i potražuje konta od 1. januara do datuma."),
-         QStringLiteral(
-             "Ispisuje dugovni i potražni promet proknjiženih naloga, odvojene tabulatorom,\n"
-             "sa decimalnom tačkom. Pre 2014. godine konto obuhvata i svoja analitička konta\n"
-             "(osim kada je zadata analitika); od 2014. važi tačan konto novog kontnog plana.\n"
-             "ANALITIKA je id analitike ili 0. DATUM: 2024-03-15 ili 15.3.2024."),
-         Saldo},
-    };
+    static QVector<TCliCommand> commands = [] {
+        QVector<TCliCommand> all = DbCommands();
+        all += OptionsCommands();
+        all += QVector<TCliCommand>{
+            {{"saldo"},
+             QStringLiteral("KONTO ANALITIKA DATUM"),
+             QStringLiteral("Duguje i potražuje konta od 1. januara do datuma."),
+             QStringLiteral(
+                 "Ispisuje dugovni i potražni promet proknjiženih naloga, odvojene tabulatorom,\n"
+                 "sa decimalnom tačkom. Pre 2014. godine konto obuhvata i svoja analitička konta\n"
+                 "(osim kada je zadata analitika); od 2014. važi tačan konto novog kontnog plana.\n"
+                 "ANALITIKA je id analitike ili 0. DATUM: 2024-03-15 ili 15.3.2024."),
+             Saldo},
+        };
+        return all;
+    }();
     return commands;
 }
 

@@ -25,8 +25,10 @@ struct TCliCommand {
     std::function<int(const QStringList& args, TCliContext& context)> run;
 };
 
-// The tool's commands; later areas add theirs.
+// The tool's commands; each area keeps its own in a file of its own.
 QVector<TCliCommand>& CliCommands();
+QVector<TCliCommand> DbCommands();
+QVector<TCliCommand> OptionsCommands();
 
 // Runs the tool on its arguments (without the program name).
 int RunCli(const QStringList& arguments, QTextStream& out, QTextStream& err);

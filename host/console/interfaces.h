@@ -1,13 +1,13 @@
 #pragma once
 
 #include <QDate>
-#include <QImage>
 #include <QList>
 #include <QString>
 #include <QUuid>
 #include <memory>
 
 class QAction;
+class QImage;
 class QWidget;
 
 namespace fin {

@@ -595,7 +595,10 @@ const TConnection::TTableKey& TConnection::PrimaryKey(const QString& table) {
 }
 
 bool TConnection::IsSafeIdentifier(const QString& name) {
-    static const QRegularExpression pattern(QStringLiteral("^[A-Za-z_][A-Za-z0-9_]{0,63}$"));
+    // Letters (user sub-account types keep č, ć and đ), digits, "_" and "$": nothing that
+    // could close a back-quoted name.
+    static const QRegularExpression pattern(QStringLiteral("^[\\p{L}_][\\p{L}0-9_$]{0,63}$"),
+                                            QRegularExpression::UseUnicodePropertiesOption);
     return pattern.match(name).hasMatch();
 }
 

@@ -169,7 +169,10 @@ TEST(NamedParams, NamesBecomePlaceholdersOutsideLiteralsAndComments) {
 
 TEST(Identifiers, OnlyStrictNamesAreQuoted) {
     EXPECT_EQ(TConnection::QuoteIdentifier("subaccount_kupci"), "`subaccount_kupci`");
-    for (const char* bad : {"a`b", "a b", "1abc", "x;DROP", "", "ćevap"})
+    // Encoded sub-account type names keep "$" and the letters that are not encoded.
+    EXPECT_EQ(TConnection::QuoteIdentifier("subaccount_Ra\u010Duni_tros$kovi"),
+              "`subaccount_Ra\u010Duni_tros$kovi`");
+    for (const char* bad : {"a`b", "a b", "1abc", "x;DROP", "", "$x", "a'b", "a-b", "a.b"})
         EXPECT_THROW(TConnection::QuoteIdentifier(bad), TError) << bad;
 }
 

@@ -1,0 +1,34 @@
+#include "console/cli/cli.h"
+#include "console/standins/standins.h"
+#include "host/data/dbinifile.h"
+
+namespace fin {
+
+namespace {
+
+int DbInit(const QStringList& args, TCliContext& ctx) {
+    if (!args.isEmpty()) {
+        ctx.err << "Komanda ne prima argumente: " << args.join(' ') << '\n';
+        return kExitUsage;
+    }
+    TConnection c;
+    c.Open();
+    TDBIniFile::CreateTable(c);
+    TSecurityModule::CreateTables(c);
+    ctx.out << "Tabele modula su spremne u bazi " << c.Settings().database << ".\n";
+    return kExitOk;
+}
+
+}  // namespace
+
+QVector<TCliCommand> DbCommands() {
+    return {
+        {{"db", "init"},
+         {},
+         QStringLiteral("Pravi tabele modula u podešenoj bazi (ponovljeno ne menja podatke)."),
+         {},
+         DbInit},
+    };
+}
+
+}  // namespace fin

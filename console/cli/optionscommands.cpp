@@ -1,0 +1,9 @@
+#include "console/cli/cli.h"
+
+namespace fin {
+
+QVector<TCliCommand> OptionsCommands() {
+    return {};
+}
+
+}  // namespace fin
