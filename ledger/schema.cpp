@@ -10,19 +10,19 @@ namespace fin {
 
 namespace {
 
-const QString kTableOptions =
-    QStringLiteral(" DEFAULT CHARSET=utf8mb4 COLLATE=utf8mb4_unicode_ci");
+const QString kTableOptions = QStringLiteral(" DEFAULT CHARSET=utf8mb4 COLLATE=utf8mb4_unicode_ci");
 
 // Rows per INSERT: few enough for the server's packet limit, many enough to save round trips.
 constexpr int kSeedBatch = 200;
 
-QString Q(const QString& identifier) { return TConnection::QuoteIdentifier(identifier); }
+QString Q(const QString& identifier) {
+    return TConnection::QuoteIdentifier(identifier);
+}
 
 bool TableExists(TConnection& c, const QString& table) {
-    return c
-               .SelectValue(QStringLiteral("SELECT COUNT(*) FROM information_schema.TABLES "
-                                           "WHERE TABLE_SCHEMA = DATABASE() AND TABLE_NAME = ?"),
-                            {table})
+    return c.SelectValue(QStringLiteral("SELECT COUNT(*) FROM information_schema.TABLES "
+                                        "WHERE TABLE_SCHEMA = DATABASE() AND TABLE_NAME = ?"),
+                         {table})
                .toLongLong() > 0;
 }
 

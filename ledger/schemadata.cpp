@@ -77,8 +77,9 @@ const TFrameEntry kNewFrame[] = {
     {"04", "Dugoročni finansijski plasmani"},
     {"040", "Učešća u kapitalu zavisnih pravnih lica"},
     {"041", "Učešća u kapitalu pridruženih pravnih lica i zajedničkim poduhvatima"},
-    {"042", "Učešća u kapitalu ostalih pravnih lica i druge hartije od vrednosti raspoložive "
-            "za prodaju"},
+    {"042",
+     "Učešća u kapitalu ostalih pravnih lica i druge hartije od vrednosti raspoložive "
+     "za prodaju"},
     {"043", "Dugoročni plasmani matičnim i zavisnim pravnim licima"},
     {"044", "Dugoročni plasmani ostalim povezanim licima"},
     {"045", "Dugoročni plasmani u zemlji i inostranstvu"},
@@ -128,8 +129,9 @@ const TFrameEntry kNewFrame[] = {
     {"143", "Investicione nekretnine namenjene prodaji"},
     {"144", "Ostale nekretnine, postrojenja i oprema namenjeni prodaji"},
     {"145", "Sredstva poslovanja koje se obustavlja"},
-    {"149", "Ispravka vrednosti stalnih sredstava namenjenih prodaji i sredstava poslovanja "
-            "koje se obustavlja"},
+    {"149",
+     "Ispravka vrednosti stalnih sredstava namenjenih prodaji i sredstava poslovanja "
+     "koje se obustavlja"},
     {"15", "Plaćeni avansi za zalihe i usluge"},
     {"150", "Plaćeni avansi za materijal, rezervne delove i inventar u zemlji"},
     {"151", "Plaćeni avansi za materijal, rezervne delove i inventar u inostranstvu"},
@@ -139,8 +141,9 @@ const TFrameEntry kNewFrame[] = {
     {"155", "Plaćeni avansi za usluge u inostranstvu"},
     {"159", "Ispravka vrednosti plaćenih avansa za zalihe i usluge"},
 
-    {"2", "KRATKOROČNA POTRAŽIVANJA, KRATKOROČNI FINANSIJSKI PLASMANI, GOTOVINA, POREZ NA "
-          "DODATU VREDNOST I AKTIVNA VREMENSKA RAZGRANIČENJA"},
+    {"2",
+     "KRATKOROČNA POTRAŽIVANJA, KRATKOROČNI FINANSIJSKI PLASMANI, GOTOVINA, POREZ NA "
+     "DODATU VREDNOST I AKTIVNA VREMENSKA RAZGRANIČENJA"},
     {"20", "Potraživanja po osnovu prodaje"},
     {"200", "Kupci u zemlji - matična i zavisna pravna lica"},
     {"201", "Kupci u inostranstvu - matična i zavisna pravna lica"},
@@ -222,14 +225,17 @@ const TFrameEntry kNewFrame[] = {
     {"320", "Zakonske rezerve"},
     {"321", "Statutarne i druge rezerve"},
     {"33", "Revalorizacione rezerve i nerealizovani dobici i gubici"},
-    {"330", "Revalorizacione rezerve po osnovu revalorizacije nematerijalne imovine, "
-            "nekretnina, postrojenja i opreme"},
+    {"330",
+     "Revalorizacione rezerve po osnovu revalorizacije nematerijalne imovine, "
+     "nekretnina, postrojenja i opreme"},
     {"331", "Aktuarski dobici ili gubici po osnovu planova definisanih primanja"},
     {"332", "Dobici ili gubici po osnovu ulaganja u vlasničke instrumente kapitala"},
-    {"333", "Dobici ili gubici po osnovu udela u ostalom sveobuhvatnom dobitku ili gubitku "
-            "pridruženih društava"},
-    {"334", "Dobici ili gubici po osnovu preračuna finansijskih izveštaja inostranog "
-            "poslovanja"},
+    {"333",
+     "Dobici ili gubici po osnovu udela u ostalom sveobuhvatnom dobitku ili gubitku "
+     "pridruženih društava"},
+    {"334",
+     "Dobici ili gubici po osnovu preračuna finansijskih izveštaja inostranog "
+     "poslovanja"},
     {"335", "Dobici ili gubici od instrumenata zaštite neto ulaganja u inostrano poslovanje"},
     {"336", "Dobici ili gubici po osnovu instrumenata zaštite rizika (hedžinga) novčanog toka"},
     {"337", "Dobici ili gubici po osnovu hartija od vrednosti raspoloživih za prodaju"},
@@ -266,8 +272,9 @@ const TFrameEntry kNewFrame[] = {
     {"424", "Deo dugoročnih kredita i zajmova koji dospeva do jedne godine"},
     {"425", "Deo ostalih dugoročnih obaveza koje dospevaju do jedne godine"},
     {"426", "Obaveze po kratkoročnim hartijama od vrednosti"},
-    {"427", "Obaveze po osnovu stalnih sredstava i sredstava obustavljenog poslovanja "
-            "namenjenih prodaji"},
+    {"427",
+     "Obaveze po osnovu stalnih sredstava i sredstava obustavljenog poslovanja "
+     "namenjenih prodaji"},
     {"429", "Ostale kratkoročne finansijske obaveze"},
     {"43", "Obaveze iz poslovanja"},
     {"430", "Primljeni avansi, depoziti i kaucije"},
@@ -289,10 +296,12 @@ const TFrameEntry kNewFrame[] = {
     {"452", "Obaveze za doprinose na zarade i naknade zarada na teret zaposlenog"},
     {"453", "Obaveze za poreze i doprinose na zarade i naknade zarada na teret poslodavca"},
     {"454", "Obaveze za neto naknade zarada koje se refundiraju"},
-    {"455", "Obaveze za poreze i doprinose na naknade zarada na teret zaposlenog koje se "
-            "refundiraju"},
-    {"456", "Obaveze za poreze i doprinose na naknade zarada na teret poslodavca koje se "
-            "refundiraju"},
+    {"455",
+     "Obaveze za poreze i doprinose na naknade zarada na teret zaposlenog koje se "
+     "refundiraju"},
+    {"456",
+     "Obaveze za poreze i doprinose na naknade zarada na teret poslodavca koje se "
+     "refundiraju"},
     {"46", "Druge obaveze"},
     {"460", "Obaveze po osnovu kamata i troškova finansiranja"},
     {"461", "Obaveze za dividende"},
@@ -387,8 +396,9 @@ const TFrameEntry kNewFrame[] = {
     {"566", "Rashodi od učešća u gubitku ostalih pravnih lica"},
     {"569", "Ostali finansijski rashodi"},
     {"57", "Ostali rashodi"},
-    {"570", "Gubici po osnovu rashodovanja i prodaje nematerijalne imovine, nekretnina, "
-            "postrojenja i opreme"},
+    {"570",
+     "Gubici po osnovu rashodovanja i prodaje nematerijalne imovine, nekretnina, "
+     "postrojenja i opreme"},
     {"571", "Gubici po osnovu rashodovanja i prodaje bioloških sredstava"},
     {"572", "Gubici po osnovu prodaje učešća u kapitalu i hartija od vrednosti"},
     {"573", "Gubici od prodaje materijala"},
@@ -401,17 +411,20 @@ const TFrameEntry kNewFrame[] = {
     {"580", "Obezvređenje bioloških sredstava"},
     {"581", "Obezvređenje nematerijalne imovine"},
     {"582", "Obezvređenje nekretnina, postrojenja i opreme"},
-    {"583", "Obezvređenje dugoročnih finansijskih plasmana i drugih finansijskih sredstava "
-            "raspoloživih za prodaju"},
+    {"583",
+     "Obezvređenje dugoročnih finansijskih plasmana i drugih finansijskih sredstava "
+     "raspoloživih za prodaju"},
     {"584", "Obezvređenje zaliha materijala i robe"},
     {"585", "Obezvređenje potraživanja i kratkoročnih finansijskih plasmana"},
     {"589", "Obezvređenje ostale imovine"},
-    {"59", "Gubitak poslovanja koje se obustavlja, efekti promene računovodstvene politike i "
-           "ispravka grešaka iz ranijih perioda"},
+    {"59",
+     "Gubitak poslovanja koje se obustavlja, efekti promene računovodstvene politike i "
+     "ispravka grešaka iz ranijih perioda"},
     {"590", "Gubitak poslovanja koje se obustavlja"},
     {"591", "Rashodi po osnovu efekata promene računovodstvenih politika"},
-    {"592", "Rashodi po osnovu ispravki grešaka iz ranijih godina koje nisu materijalno "
-            "značajne"},
+    {"592",
+     "Rashodi po osnovu ispravki grešaka iz ranijih godina koje nisu materijalno "
+     "značajne"},
     {"593", "Preneti rashodi"},
     {"599", "Prenos rashoda"},
 
@@ -424,14 +437,18 @@ const TFrameEntry kNewFrame[] = {
     {"604", "Prihodi od prodaje robe na domaćem tržištu"},
     {"605", "Prihodi od prodaje robe na inostranom tržištu"},
     {"61", "Prihodi od prodaje proizvoda i usluga"},
-    {"610", "Prihodi od prodaje proizvoda i usluga matičnim i zavisnim pravnim licima na "
-            "domaćem tržištu"},
-    {"611", "Prihodi od prodaje proizvoda i usluga matičnim i zavisnim pravnim licima na "
-            "inostranom tržištu"},
-    {"612", "Prihodi od prodaje proizvoda i usluga ostalim povezanim licima na domaćem "
-            "tržištu"},
-    {"613", "Prihodi od prodaje proizvoda i usluga ostalim povezanim licima na inostranom "
-            "tržištu"},
+    {"610",
+     "Prihodi od prodaje proizvoda i usluga matičnim i zavisnim pravnim licima na "
+     "domaćem tržištu"},
+    {"611",
+     "Prihodi od prodaje proizvoda i usluga matičnim i zavisnim pravnim licima na "
+     "inostranom tržištu"},
+    {"612",
+     "Prihodi od prodaje proizvoda i usluga ostalim povezanim licima na domaćem "
+     "tržištu"},
+    {"613",
+     "Prihodi od prodaje proizvoda i usluga ostalim povezanim licima na inostranom "
+     "tržištu"},
     {"614", "Prihodi od prodaje proizvoda i usluga na domaćem tržištu"},
     {"615", "Prihodi od prodaje proizvoda i usluga na inostranom tržištu"},
     {"62", "Prihodi od aktiviranja učinaka i robe"},
@@ -441,8 +458,9 @@ const TFrameEntry kNewFrame[] = {
     {"630", "Povećanje vrednosti zaliha nedovršenih i gotovih proizvoda i nedovršenih usluga"},
     {"631", "Smanjenje vrednosti zaliha nedovršenih i gotovih proizvoda i nedovršenih usluga"},
     {"64", "Prihodi od premija, subvencija, dotacija, donacija i sl."},
-    {"640", "Prihodi od premija, subvencija, dotacija, regresa, kompenzacija i povraćaja "
-            "poreskih dažbina"},
+    {"640",
+     "Prihodi od premija, subvencija, dotacija, regresa, kompenzacija i povraćaja "
+     "poreskih dažbina"},
     {"641", "Prihodi po osnovu uslovljenih donacija"},
     {"65", "Drugi poslovni prihodi"},
     {"650", "Prihodi od zakupnina"},
@@ -472,18 +490,22 @@ const TFrameEntry kNewFrame[] = {
     {"680", "Prihodi od usklađivanja vrednosti bioloških sredstava"},
     {"681", "Prihodi od usklađivanja vrednosti nematerijalne imovine"},
     {"682", "Prihodi od usklađivanja vrednosti nekretnina, postrojenja i opreme"},
-    {"683", "Prihodi od usklađivanja vrednosti dugoročnih finansijskih plasmana i hartija od "
-            "vrednosti raspoloživih za prodaju"},
+    {"683",
+     "Prihodi od usklađivanja vrednosti dugoročnih finansijskih plasmana i hartija od "
+     "vrednosti raspoloživih za prodaju"},
     {"684", "Prihodi od usklađivanja vrednosti zaliha"},
-    {"685", "Prihodi od usklađivanja vrednosti potraživanja i kratkoročnih finansijskih "
-            "plasmana"},
+    {"685",
+     "Prihodi od usklađivanja vrednosti potraživanja i kratkoročnih finansijskih "
+     "plasmana"},
     {"689", "Prihodi od usklađivanja vrednosti ostale imovine"},
-    {"69", "Dobitak poslovanja koje se obustavlja, efekti promene računovodstvene politike i "
-           "ispravka grešaka iz ranijih perioda"},
+    {"69",
+     "Dobitak poslovanja koje se obustavlja, efekti promene računovodstvene politike i "
+     "ispravka grešaka iz ranijih perioda"},
     {"690", "Dobitak poslovanja koje se obustavlja"},
     {"691", "Prihodi po osnovu efekata promene računovodstvene politike"},
-    {"692", "Prihodi po osnovu ispravki grešaka iz ranijih godina koje nisu materijalno "
-            "značajne"},
+    {"692",
+     "Prihodi po osnovu ispravki grešaka iz ranijih godina koje nisu materijalno "
+     "značajne"},
     {"693", "Preneti prihodi"},
     {"699", "Prenos prihoda"},
 
@@ -572,8 +594,9 @@ const TFrameEntry kOldFrame[] = {
     {"03", "Dugoročni finansijski plasmani"},
     {"030", "Učešća u kapitalu zavisnih pravnih lica"},
     {"031", "Učešća u kapitalu pridruženih pravnih lica i zajedničkim poduhvatima"},
-    {"032", "Učešća u kapitalu drugih pravnih lica i druge hartije od vrednosti raspoložive "
-            "za prodaju"},
+    {"032",
+     "Učešća u kapitalu drugih pravnih lica i druge hartije od vrednosti raspoložive "
+     "za prodaju"},
     {"033", "Dugoročni plasmani matičnim i zavisnim pravnim licima"},
     {"034", "Dugoročni plasmani ostalim povezanim pravnim licima"},
     {"035", "Dugoročni plasmani u zemlji"},
@@ -700,10 +723,12 @@ const TFrameEntry kOldFrame[] = {
     {"320", "Emisiona premija"},
     {"321", "Zakonske rezerve"},
     {"322", "Statutarne i druge rezerve"},
-    {"33", "Revalorizacione rezerve i nerealizovani dobici i gubici po osnovu hartija od "
-           "vrednosti"},
-    {"330", "Revalorizacione rezerve po osnovu revalorizacije nematerijalnih ulaganja, "
-            "nekretnina, postrojenja i opreme"},
+    {"33",
+     "Revalorizacione rezerve i nerealizovani dobici i gubici po osnovu hartija od "
+     "vrednosti"},
+    {"330",
+     "Revalorizacione rezerve po osnovu revalorizacije nematerijalnih ulaganja, "
+     "nekretnina, postrojenja i opreme"},
     {"331", "Revalorizacione rezerve po osnovu hartija od vrednosti"},
     {"332", "Nerealizovani dobici po osnovu hartija od vrednosti"},
     {"333", "Nerealizovani gubici po osnovu hartija od vrednosti"},
@@ -736,8 +761,9 @@ const TFrameEntry kOldFrame[] = {
     {"422", "Deo dugoročnih kredita koji dospeva do jedne godine"},
     {"423", "Deo ostalih dugoročnih obaveza koji dospeva do jedne godine"},
     {"424", "Obaveze po kratkoročnim hartijama od vrednosti"},
-    {"427", "Obaveze po osnovu sredstava namenjenih prodaji i sredstava poslovanja koje se "
-            "obustavlja"},
+    {"427",
+     "Obaveze po osnovu sredstava namenjenih prodaji i sredstava poslovanja koje se "
+     "obustavlja"},
     {"429", "Ostale kratkoročne finansijske obaveze"},
     {"43", "Obaveze iz poslovanja"},
     {"430", "Primljeni avansi, depoziti i kaucije"},
@@ -839,8 +865,9 @@ const TFrameEntry kOldFrame[] = {
     {"564", "Rashodi po osnovu efekata valutne klauzule"},
     {"569", "Ostali finansijski rashodi"},
     {"57", "Ostali rashodi"},
-    {"570", "Gubici po osnovu rashodovanja i prodaje nematerijalnih ulaganja, nekretnina, "
-            "postrojenja i opreme"},
+    {"570",
+     "Gubici po osnovu rashodovanja i prodaje nematerijalnih ulaganja, nekretnina, "
+     "postrojenja i opreme"},
     {"571", "Gubici po osnovu rashodovanja i prodaje bioloških sredstava"},
     {"572", "Gubici po osnovu prodaje učešća u kapitalu i hartija od vrednosti"},
     {"573", "Gubici od prodaje materijala"},
@@ -853,17 +880,20 @@ const TFrameEntry kOldFrame[] = {
     {"580", "Obezvređenje bioloških sredstava"},
     {"581", "Obezvređenje nematerijalnih ulaganja"},
     {"582", "Obezvređenje nekretnina, postrojenja i opreme"},
-    {"583", "Obezvređenje dugoročnih finansijskih plasmana i drugih hartija od vrednosti "
-            "raspoloživih za prodaju"},
+    {"583",
+     "Obezvređenje dugoročnih finansijskih plasmana i drugih hartija od vrednosti "
+     "raspoloživih za prodaju"},
     {"584", "Obezvređenje zaliha materijala i robe"},
     {"585", "Obezvređenje potraživanja i kratkoročnih finansijskih plasmana"},
     {"589", "Obezvređenje ostale imovine"},
-    {"59", "Gubitak poslovanja koje se obustavlja, efekti promene računovodstvene politike i "
-           "ispravka grešaka iz ranijih godina"},
+    {"59",
+     "Gubitak poslovanja koje se obustavlja, efekti promene računovodstvene politike i "
+     "ispravka grešaka iz ranijih godina"},
     {"590", "Gubitak poslovanja koje se obustavlja"},
     {"591", "Rashodi po osnovu efekata promene računovodstvenih politika"},
-    {"592", "Rashodi po osnovu ispravki grešaka iz ranijih godina koje nisu materijalno "
-            "značajne"},
+    {"592",
+     "Rashodi po osnovu ispravki grešaka iz ranijih godina koje nisu materijalno "
+     "značajne"},
     {"599", "Prenos rashoda"},
 
     {"6", "PRIHODI"},
@@ -884,8 +914,9 @@ const TFrameEntry kOldFrame[] = {
     {"630", "Povećanje vrednosti zaliha nedovršenih i gotovih proizvoda i nedovršenih usluga"},
     {"631", "Smanjenje vrednosti zaliha nedovršenih i gotovih proizvoda i nedovršenih usluga"},
     {"64", "Prihodi od premija, subvencija, dotacija, donacija i sl."},
-    {"640", "Prihodi od premija, subvencija, dotacija, regresa, kompenzacija i povraćaja "
-            "poreskih dažbina"},
+    {"640",
+     "Prihodi od premija, subvencija, dotacija, regresa, kompenzacija i povraćaja "
+     "poreskih dažbina"},
     {"641", "Prihodi po osnovu uslovljenih donacija"},
     {"65", "Drugi poslovni prihodi"},
     {"650", "Prihodi od zakupnina"},
@@ -914,18 +945,22 @@ const TFrameEntry kOldFrame[] = {
     {"680", "Prihodi od usklađivanja vrednosti bioloških sredstava"},
     {"681", "Prihodi od usklađivanja vrednosti nematerijalnih ulaganja"},
     {"682", "Prihodi od usklađivanja vrednosti nekretnina, postrojenja i opreme"},
-    {"683", "Prihodi od usklađivanja vrednosti dugoročnih finansijskih plasmana i hartija od "
-            "vrednosti raspoloživih za prodaju"},
+    {"683",
+     "Prihodi od usklađivanja vrednosti dugoročnih finansijskih plasmana i hartija od "
+     "vrednosti raspoloživih za prodaju"},
     {"684", "Prihodi od usklađivanja vrednosti zaliha"},
-    {"685", "Prihodi od usklađivanja vrednosti potraživanja i kratkoročnih finansijskih "
-            "plasmana"},
+    {"685",
+     "Prihodi od usklađivanja vrednosti potraživanja i kratkoročnih finansijskih "
+     "plasmana"},
     {"689", "Prihodi od usklađivanja vrednosti ostale imovine"},
-    {"69", "Dobitak poslovanja koje se obustavlja, efekti promene računovodstvene politike i "
-           "ispravka grešaka iz ranijih godina"},
+    {"69",
+     "Dobitak poslovanja koje se obustavlja, efekti promene računovodstvene politike i "
+     "ispravka grešaka iz ranijih godina"},
     {"690", "Dobitak poslovanja koje se obustavlja"},
     {"691", "Prihodi po osnovu efekata promene računovodstvene politike"},
-    {"692", "Prihodi po osnovu ispravki grešaka iz ranijih godina koje nisu materijalno "
-            "značajne"},
+    {"692",
+     "Prihodi po osnovu ispravki grešaka iz ranijih godina koje nisu materijalno "
+     "značajne"},
     {"699", "Prenos prihoda"},
 
     {"7", "OTVARANJE I ZAKLJUČAK RAČUNA STANJA I USPEHA"},
@@ -984,8 +1019,14 @@ const TFrameEntry kOldFrame[] = {
 
 }  // namespace
 
-std::span<const TSystemPreceptType> SystemPreceptTypes() { return kSystemTypes; }
-std::span<const TFrameEntry> OldAccountFrame() { return kOldFrame; }
-std::span<const TFrameEntry> NewAccountFrame() { return kNewFrame; }
+std::span<const TSystemPreceptType> SystemPreceptTypes() {
+    return kSystemTypes;
+}
+std::span<const TFrameEntry> OldAccountFrame() {
+    return kOldFrame;
+}
+std::span<const TFrameEntry> NewAccountFrame() {
+    return kNewFrame;
+}
 
 }  // namespace fin

@@ -14,17 +14,23 @@ TColumnDef Id(const QString& name, bool required = false) {
     return {name, required ? QStringLiteral("BIGINT NOT NULL") : QStringLiteral("BIGINT NULL")};
 }
 TColumnDef Text(const QString& name, int length, bool required = false) {
-    return {name, QStringLiteral("VARCHAR(%1) %2").arg(length).arg(
-                      required ? QStringLiteral("NOT NULL DEFAULT ''") : QStringLiteral("NULL"))};
+    return {name,
+            QStringLiteral("VARCHAR(%1) %2")
+                .arg(length)
+                .arg(required ? QStringLiteral("NOT NULL DEFAULT ''") : QStringLiteral("NULL"))};
 }
 TColumnDef Amount(const QString& name) {
     return {name, QStringLiteral("DOUBLE NOT NULL DEFAULT 0")};
 }
-TColumnDef Date(const QString& name) { return {name, QStringLiteral("DATE NULL")}; }
+TColumnDef Date(const QString& name) {
+    return {name, QStringLiteral("DATE NULL")};
+}
 TColumnDef Flag(const QString& name) {
     return {name, QStringLiteral("TINYINT(1) NOT NULL DEFAULT 0")};
 }
-TColumnDef Int(const QString& name) { return {name, QStringLiteral("INT NULL")}; }
+TColumnDef Int(const QString& name) {
+    return {name, QStringLiteral("INT NULL")};
+}
 
 TTableDef Table(const QString& name, std::vector<TColumnDef> columns,
                 const QStringList& indexed = {}) {
@@ -50,8 +56,8 @@ std::vector<TTableDef> SiblingTables() {
     return {
         Table(S("partner"),
               {Text(S("name"), 255, true), Text(S("partnertype"), 50), Text(S("code"), 20),
-               Text(S("taxnumber"), 20), Text(S("registrationnumber"), 20),
-               Text(S("address"), 255), Text(S("city"), 100)},
+               Text(S("taxnumber"), 20), Text(S("registrationnumber"), 20), Text(S("address"), 255),
+               Text(S("city"), 100)},
               {S("name")}),
         // type: the product-type letter (M, U, R, P, L, O, S, K).
         Table(S("product"),
@@ -59,9 +65,8 @@ std::vector<TTableDef> SiblingTables() {
                Text(S("unit"), 10), Id(S("taxid")), Amount(S("price"))},
               {S("name")}),
         // pricetype: v wholesale, m retail; warehousemethodtype: the pricing method letter.
-        Table(S("warehouse"),
-              {Text(S("name"), 255, true), Text(S("code"), 20), Text(S("pricetype"), 1),
-               Text(S("warehousemethodtype"), 1)}),
+        Table(S("warehouse"), {Text(S("name"), 255, true), Text(S("code"), 20),
+                               Text(S("pricetype"), 1), Text(S("warehousemethodtype"), 1)}),
         Table(S("tax"), {Text(S("name"), 50, true), Amount(S("value"))}),
         // The company's own accounts have no partner.
         Table(S("bankaccount"),
@@ -80,25 +85,25 @@ std::vector<TTableDef> SiblingTables() {
                Id(S("warehouseid")), Id(S("inwarehouseid")), Int(S("documentchargetypeid")),
                Flag(S("docreturn")), Flag(S("correctgoods"))},
               {S("documentdate"), S("documenttype, number"), S("reservationid")}),
-        Table(S("documentitem"),
-              {Id(S("documentid"), true), Id(S("productid")), Amount(S("quantity")),
-               Amount(S("price")), Amount(S("price2")), Amount(S("itemvalue")), Amount(S("cost")),
-               Amount(S("rebate")), Text(S("rebatetype"), 1), Amount(S("margin")),
-               Text(S("marginetype"), 1), Amount(S("specialrebate")),
-               Text(S("specialrebatetype"), 1), Id(S("taxid")), Amount(S("taxvalue")),
-               Amount(S("intax"))},
-              {S("documentid"), S("productid")}),
+        Table(
+            S("documentitem"),
+            {Id(S("documentid"), true), Id(S("productid")), Amount(S("quantity")),
+             Amount(S("price")), Amount(S("price2")), Amount(S("itemvalue")), Amount(S("cost")),
+             Amount(S("rebate")), Text(S("rebatetype"), 1), Amount(S("margin")),
+             Text(S("marginetype"), 1), Amount(S("specialrebate")), Text(S("specialrebatetype"), 1),
+             Id(S("taxid")), Amount(S("taxvalue")), Amount(S("intax"))},
+            {S("documentid"), S("productid")}),
         Table(S("documentdoc"), {Id(S("documentid"), true), Id(S("relateddocumentid"), true)},
               {S("documentid"), S("relateddocumentid")}),
         Table(S("documentcost"),
               {Id(S("documentid"), true), Id(S("partnerid")), Amount(S("value")),
                Text(S("description"), 255), Amount(S("taxamount"))},
               {S("documentid")}),
-        Table(S("docfinitem"),
-              {Id(S("documentid"), true), Id(S("productid")), Amount(S("inquantity")),
-               Amount(S("outquantity")), Amount(S("price")), Amount(S("debit")),
-               Amount(S("credit"))},
-              {S("documentid")}),
+        Table(
+            S("docfinitem"),
+            {Id(S("documentid"), true), Id(S("productid")), Amount(S("inquantity")),
+             Amount(S("outquantity")), Amount(S("price")), Amount(S("debit")), Amount(S("credit"))},
+            {S("documentid")}),
         Table(S("vatitem"),
               {Id(S("documentid"), true), Text(S("vattype"), 2), Amount(S("vatrate")),
                Amount(S("vat"))},
@@ -108,8 +113,7 @@ std::vector<TTableDef> SiblingTables() {
                Amount(S("cardincome"))},
               {S("documentid")}),
         // status "primary" marks the home currency.
-        Table(S("currency"),
-              {Text(S("code"), 3, true), Text(S("name"), 50), Text(S("status"), 20)},
+        Table(S("currency"), {Text(S("code"), 3, true), Text(S("name"), 50), Text(S("status"), 20)},
               {S("code")}),
         Table(S("currencyexchange"),
               {Id(S("exchangelistid"), true), Text(S("code1"), 3, true), Text(S("code2"), 3, true),
