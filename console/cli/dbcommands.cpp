@@ -1,5 +1,6 @@
 #include "console/cli/cli.h"
 #include "console/standins/standins.h"
+#include "console/standins/tables.h"
 #include "host/data/dbinifile.h"
 
 namespace fin {
@@ -15,7 +16,13 @@ int DbInit(const QStringList& args, TCliContext& ctx) {
     c.Open();
     TDBIniFile::CreateTable(c);
     TSecurityModule::CreateTables(c);
-    ctx.out << "Tabele modula su spremne u bazi " << c.Settings().database << ".\n";
+    const TSchemaReport ledger = CreateLedgerSchema(c);
+    const TSchemaReport siblings = CreateSiblingTables(c);
+    const int created =
+        static_cast<int>(ledger.createdTables.size() + siblings.createdTables.size());
+    ctx.out << "Tabele modula su spremne u bazi " << c.Settings().database
+            << " (novih tabela: " << created << ", verzija šeme " << LedgerSchemaVersion(c)
+            << ").\n";
     return kExitOk;
 }
 
