@@ -1,4 +1,5 @@
 #include "console/cli/cli.h"
+#include "console/demo/demo.h"
 #include "console/standins/standins.h"
 #include "console/standins/tables.h"
 #include "host/data/dbinifile.h"
@@ -26,6 +27,36 @@ int DbInit(const QStringList& args, TCliContext& ctx) {
     return kExitOk;
 }
 
+int DbDemo(const QStringList& args, TCliContext& ctx) {
+    TDemoOptions options;
+    for (int i = 0; i < args.size(); ++i) {
+        if (args[i] == QLatin1String("--year") && i + 1 < args.size()) {
+            bool ok = false;
+            options.year = args[++i].toInt(&ok);
+            if (!ok || options.year < 1990 || options.year > 2100) {
+                ctx.err << "Godina mora biti ceo broj između 1990 i 2100: " << args[i] << '\n';
+                return kExitUsage;
+            }
+        } else {
+            ctx.err << "Nepoznat argument: " << args[i] << '\n';
+            return kExitUsage;
+        }
+    }
+    if (const int rc = DbInit({}, ctx); rc != kExitOk)
+        return rc;
+    TConnection c;
+    c.Open();
+    const TDemoSummary s = MakeDemoCompany(c, options, [&](qint64 done, qint64 total) {
+        ctx.err << "\rNalozi: " << done << " od " << total;
+        ctx.err.flush();
+    });
+    ctx.err << '\n';
+    ctx.out << "Demo preduzeće za " << options.year << ". godinu: " << s.vouchers << " naloga, "
+            << s.lines << " stavki, " << s.accounts << " konta starog i " << s.accountsNew
+            << " konta novog kontnog plana, " << s.partners << " partnera.\n";
+    return kExitOk;
+}
+
 }  // namespace
 
 QVector<TCliCommand> DbCommands() {
@@ -35,6 +66,12 @@ QVector<TCliCommand> DbCommands() {
          QStringLiteral("Pravi tabele modula u podešenoj bazi (ponovljeno ne menja podatke)."),
          {},
          DbInit},
+        {{"db", "demo"},
+         QStringLiteral("[--year GODINA]"),
+         QStringLiteral("Puni praznu bazu demo preduzećem sa godinom naloga."),
+         QStringLiteral("Podrazumevana godina je tekuća. Baza koja već ima naloge, konta ili\n"
+                        "partnere se ne menja."),
+         DbDemo},
     };
 }
 

@@ -1,0 +1,1042 @@
+#include "console/demo/demo.h"
+
+#include <QHash>
+#include <QVector>
+#include <algorithm>
+#include <random>
+
+#include "console/standins/tables.h"
+#include "host/data/dbinifile.h"
+#include "host/db/connection.h"
+#include "ledger/schema.h"
+#include "ledger/subaccounts.h"
+
+namespace fin {
+
+namespace {
+
+// Fixed, so that two demo databases of the same year are the same company.
+constexpr unsigned kSeed = 20140101u;
+
+// Rows per multi-row INSERT: far below the server's limits (65535 bound values, packet
+// size), large enough that a hundred thousand vouchers are written in reasonable time.
+constexpr int kVoucherBatch = 250;
+constexpr int kLineBatch = 400;
+
+// Sub-account kinds of the demo accounts.
+enum class TSub { None, Partner, Bank, Warehouse, Product, Trip };
+
+struct TDemoAccount {
+    const char* code;     // new chart
+    const char* oldCode;  // old chart
+    const char* name;
+    TSub sub;
+};
+
+// Synthetic accounts first, then the analytic accounts the vouchers use.
+const TDemoAccount kAccounts[] = {
+    {"022", "022", "Građevinski objekti", TSub::None},
+    {"0220", "0220", "Poslovna zgrada", TSub::None},
+    {"023", "023", "Postrojenja i oprema", TSub::None},
+    {"0230", "0230", "Oprema", TSub::None},
+    {"0231", "0231", "Računarska oprema", TSub::None},
+    {"0232", "0232", "Transportna sredstva", TSub::None},
+    {"029", "029", "Ispravka vrednosti nekretnina, postrojenja i opreme", TSub::None},
+    {"0291", "0291", "Ispravka vrednosti građevinskih objekata", TSub::None},
+    {"0292", "0292", "Ispravka vrednosti opreme", TSub::None},
+    {"101", "101", "Materijal", TSub::None},
+    {"1010", "1010", "Materijal u magacinu", TSub::None},
+    {"132", "132", "Roba u prometu na veliko", TSub::None},
+    {"1320", "1320", "Roba u magacinu veleprodaje", TSub::Warehouse},
+    {"1329", "1329", "Razlika u ceni robe u prometu na veliko", TSub::None},
+    {"134", "134", "Roba u prometu na malo", TSub::None},
+    {"1340", "1340", "Roba u prodavnici", TSub::Product},
+    {"1349", "1349", "Razlika u ceni robe u prometu na malo", TSub::None},
+    {"204", "202", "Kupci u zemlji", TSub::None},
+    {"2040", "2020", "Kupci u zemlji", TSub::Partner},
+    {"20400", "20200", "Kupci u zemlji - sporna potraživanja", TSub::Partner},
+    {"205", "203", "Kupci u inostranstvu", TSub::None},
+    {"2050", "2030", "Kupci u inostranstvu", TSub::Partner},
+    {"221", "221", "Potraživanja od zaposlenih", TSub::None},
+    {"2210", "2210", "Akontacije za službena putovanja", TSub::Trip},
+    {"241", "241", "Tekući (poslovni) računi", TSub::None},
+    {"2410", "2410", "Tekući račun", TSub::Bank},
+    {"243", "243", "Blagajna", TSub::None},
+    {"2430", "2430", "Glavna blagajna", TSub::None},
+    {"270", "270", "PDV u primljenim fakturama po opštoj stopi", TSub::None},
+    {"2700", "2700", "PDV u primljenim fakturama po stopi 20%", TSub::None},
+    {"271", "271", "PDV u primljenim fakturama po posebnoj stopi", TSub::None},
+    {"2710", "2710", "PDV u primljenim fakturama po stopi 10%", TSub::None},
+    {"279", "279", "Potraživanja za više plaćen PDV", TSub::None},
+    {"2790", "2790", "Potraživanja za više plaćen PDV", TSub::None},
+    {"301", "301", "Udeli društava s ograničenom odgovornošću", TSub::None},
+    {"3010", "3010", "Osnovni kapital - udeli osnivača", TSub::None},
+    {"340", "340", "Neraspoređeni dobitak ranijih godina", TSub::None},
+    {"3400", "3400", "Neraspoređeni dobitak ranijih godina", TSub::None},
+    {"341", "341", "Neraspoređeni dobitak tekuće godine", TSub::None},
+    {"3410", "3410", "Neraspoređeni dobitak tekuće godine", TSub::None},
+    {"422", "420", "Kratkoročni krediti i zajmovi u zemlji", TSub::None},
+    {"4220", "4200", "Kratkoročni krediti u zemlji", TSub::None},
+    {"435", "433", "Dobavljači u zemlji", TSub::None},
+    {"4350", "4330", "Dobavljači u zemlji", TSub::Partner},
+    {"43500", "43300", "Dobavljači u zemlji - usluge", TSub::Partner},
+    {"436", "434", "Dobavljači u inostranstvu", TSub::None},
+    {"4360", "4340", "Dobavljači u inostranstvu", TSub::Partner},
+    {"450", "450", "Obaveze za neto zarade i naknade zarada", TSub::None},
+    {"4500", "4500", "Obaveze za neto zarade", TSub::None},
+    {"451", "451", "Obaveze za porez na zarade na teret zaposlenog", TSub::None},
+    {"4510", "4510", "Obaveze za porez na zarade", TSub::None},
+    {"452", "452", "Obaveze za doprinose na teret zaposlenog", TSub::None},
+    {"4520", "4520", "Obaveze za doprinose na teret zaposlenog", TSub::None},
+    {"453", "453", "Obaveze za poreze i doprinose na teret poslodavca", TSub::None},
+    {"4530", "4530", "Obaveze za doprinose na teret poslodavca", TSub::None},
+    {"470", "470", "Obaveze za PDV po izdatim fakturama po opštoj stopi", TSub::None},
+    {"4700", "4700", "Obaveze za PDV po izdatim fakturama po stopi 20%", TSub::None},
+    {"471", "471", "Obaveze za PDV po izdatim fakturama po posebnoj stopi", TSub::None},
+    {"4710", "4710", "Obaveze za PDV po izdatim fakturama po stopi 10%", TSub::None},
+    {"479", "479", "Obaveze za PDV po osnovu razlike obračunatog PDV i prethodnog poreza",
+     TSub::None},
+    {"4790", "4790", "Obaveze za PDV - razlika za uplatu", TSub::None},
+    {"501", "501", "Nabavna vrednost prodate robe", TSub::None},
+    {"5010", "5010", "Nabavna vrednost prodate robe", TSub::None},
+    {"512", "512", "Troškovi ostalog materijala (režijskog)", TSub::None},
+    {"5120", "5120", "Troškovi kancelarijskog materijala", TSub::None},
+    {"513", "513", "Troškovi goriva i energije", TSub::None},
+    {"5130", "5130", "Troškovi goriva", TSub::None},
+    {"5131", "5131", "Troškovi električne energije", TSub::None},
+    {"520", "520", "Troškovi zarada i naknada zarada (bruto)", TSub::None},
+    {"5200", "5200", "Troškovi zarada (bruto)", TSub::None},
+    {"521", "521", "Troškovi poreza i doprinosa na teret poslodavca", TSub::None},
+    {"5210", "5210", "Troškovi doprinosa na teret poslodavca", TSub::None},
+    {"529", "529", "Ostali lični rashodi i naknade", TSub::None},
+    {"5291", "5291", "Dnevnice i putni troškovi za službena putovanja", TSub::Trip},
+    {"531", "531", "Troškovi transportnih usluga", TSub::None},
+    {"5310", "5310", "Troškovi prevoza robe", TSub::None},
+    {"532", "532", "Troškovi usluga održavanja", TSub::None},
+    {"5320", "5320", "Troškovi održavanja opreme", TSub::None},
+    {"533", "533", "Troškovi zakupnina", TSub::None},
+    {"5330", "5330", "Zakupnina poslovnog prostora", TSub::None},
+    {"535", "535", "Troškovi reklame i propagande", TSub::None},
+    {"5350", "5350", "Troškovi reklame i propagande", TSub::None},
+    {"540", "540", "Troškovi amortizacije", TSub::None},
+    {"5400", "5400", "Troškovi amortizacije", TSub::None},
+    {"550", "550", "Troškovi neproizvodnih usluga", TSub::None},
+    {"5500", "5500", "Troškovi neproizvodnih usluga", TSub::None},
+    {"55001", "55001", "Troškovi telefona i interneta", TSub::None},
+    {"55002", "55002", "Troškovi komunalnih usluga", TSub::None},
+    {"551", "551", "Troškovi reprezentacije", TSub::None},
+    {"5510", "5510", "Troškovi reprezentacije", TSub::None},
+    {"553", "553", "Troškovi platnog prometa", TSub::None},
+    {"5530", "5530", "Troškovi platnog prometa", TSub::None},
+    {"562", "562", "Rashodi kamata", TSub::None},
+    {"5620", "5620", "Rashodi kamata po kreditima", TSub::None},
+    {"563", "563", "Negativne kursne razlike", TSub::None},
+    {"5630", "5630", "Negativne kursne razlike", TSub::None},
+    {"599", "599", "Prenos rashoda", TSub::None},
+    {"5990", "5990", "Prenos rashoda", TSub::None},
+    {"604", "602", "Prihodi od prodaje robe na domaćem tržištu", TSub::None},
+    {"6040", "6020", "Prihodi od prodaje robe na domaćem tržištu", TSub::None},
+    {"604001", "602001", "Prihodi od prodaje robe u maloprodaji", TSub::None},
+    {"605", "603", "Prihodi od prodaje robe na inostranom tržištu", TSub::None},
+    {"6050", "6030", "Prihodi od prodaje robe na inostranom tržištu", TSub::None},
+    {"614", "612", "Prihodi od prodaje proizvoda i usluga na domaćem tržištu", TSub::None},
+    {"6140", "6120", "Prihodi od prodaje usluga na domaćem tržištu", TSub::None},
+    {"662", "662", "Prihodi od kamata", TSub::None},
+    {"6620", "6620", "Prihodi od kamata", TSub::None},
+    {"663", "663", "Pozitivne kursne razlike", TSub::None},
+    {"6630", "6630", "Pozitivne kursne razlike", TSub::None},
+    {"699", "699", "Prenos prihoda", TSub::None},
+    {"6990", "6990", "Prenos prihoda", TSub::None},
+    {"700", "700", "Otvaranje glavne knjige", TSub::None},
+    {"7000", "7000", "Otvaranje glavne knjige", TSub::None},
+    {"710", "710", "Rashodi i prihodi", TSub::None},
+    {"7100", "7100", "Rashodi", TSub::None},
+    {"7110", "7110", "Prihodi", TSub::None},
+    {"730", "730", "Zaključak računa stanja", TSub::None},
+    {"7300", "7300", "Zaključak računa stanja", TSub::None},
+    {"882", "882", "Roba uzeta u komision i konsignaciju", TSub::None},
+    {"8820", "8820", "Roba uzeta u komision", TSub::None},
+    {"892", "892", "Obaveze za robu uzetu u komision i konsignaciju", TSub::None},
+    {"8920", "8920", "Obaveze za robu uzetu u komision", TSub::None},
+    {"900", "900", "Račun za preuzimanje zaliha", TSub::None},
+    {"9000", "9000", "Račun za preuzimanje zaliha", TSub::None},
+    {"910", "910", "Materijal", TSub::None},
+    {"9100", "9100", "Materijal na zalihi", TSub::None},
+};
+
+struct TDemoPartner {
+    const char* name;
+    const char* type;
+    const char* city;
+    const char* address;
+};
+
+// Invented firms; any likeness to a real one is chance.
+const TDemoPartner kPartners[] = {
+    {"Morava Promet d.o.o.", "Kupac", "Kruševac", "Vidovdanska 14"},
+    {"Šumadija Komerc d.o.o.", "Kupac", "Kragujevac", "Kralja Petra I 22"},
+    {"Dunav Agrar d.o.o.", "Kupac", "Novi Sad", "Futoški put 41"},
+    {"Banat Mlin d.o.o.", "Kupac", "Zrenjanin", "Cara Dušana 7"},
+    {"Nišava Tekstil d.o.o.", "Kupac", "Niš", "Bulevar Nemanjića 63"},
+    {"Kopaonik Turist d.o.o.", "Kupac", "Raška", "Ibarska 2"},
+    {"Fruška Vina d.o.o.", "Kupac", "Sremski Karlovci", "Dositejeva 11"},
+    {"Ibar Kamen d.o.o.", "Kupac", "Kraljevo", "Oktobarskih žrtava 5"},
+    {"Zlatibor Drvo d.o.o.", "Dobavljač", "Užice", "Dimitrija Tucovića 88"},
+    {"Tara Transport d.o.o.", "Dobavljač", "Bajina Bašta", "Svetosavska 3"},
+    {"Kolubara Elektro d.o.o.", "Dobavljač", "Valjevo", "Karađorđeva 51"},
+    {"Rasina Pak d.o.o.", "Dobavljač", "Kruševac", "Jasički put 120"},
+    {"Jadar Print d.o.o.", "Dobavljač", "Loznica", "Jovana Cvijića 9"},
+    {"Vlasina Voda d.o.o.", "Dobavljač", "Surdulica", "Nikole Tesle 17"},
+    {"Srem Logistika d.o.o.", "Dobavljač", "Ruma", "Industrijska zona bb"},
+    {"Bačka Agrohem d.o.o.", "Kupac i dobavljač", "Sombor", "Apatinski put 30"},
+    {"Timok Gradnja a.d.", "Kupac i dobavljač", "Zaječar", "Nikole Pašića 44"},
+    {"Adria Handels GmbH", "Inostrani", "Graz", "Annenstraße 12"},
+};
+
+struct TDemoProduct {
+    const char* name;
+    const char* type;  // product-type letter
+    const char* unit;
+    int tax;  // index into kTaxes
+    int priceCents;
+};
+
+const TDemoProduct kProducts[] = {
+    {"Kafa mlevena 200 g", "R", "kom", 0, 29900}, {"Mineralna voda 1,5 l", "R", "kom", 0, 8900},
+    {"Brašno T-400 1 kg", "R", "kg", 1, 9900},    {"Suncokretovo ulje 1 l", "R", "kom", 1, 22900},
+    {"Šećer kristal 1 kg", "R", "kg", 1, 11900},  {"Deterdžent za veš 3 kg", "R", "kom", 0, 89900},
+    {"Papirni ubrusi 2/1", "R", "pak", 0, 24900}, {"Kancelarijski papir A4", "R", "ris", 0, 59900},
+    {"Toner za štampač", "R", "kom", 0, 459900},  {"Sok od jabuke 1 l", "R", "kom", 0, 15900},
+    {"Hleb beli 500 g", "R", "kom", 1, 7900},     {"Ambalaža kartonska", "M", "kom", 0, 4500},
+    {"Usluga prevoza", "U", "km", 0, 12000},      {"Usluga održavanja", "U", "čas", 0, 250000},
+    {"Montaža opreme", "U", "čas", 0, 300000},
+};
+
+struct TDemoTax {
+    const char* name;
+    double value;
+};
+
+const TDemoTax kTaxes[] = {
+    {"Opšta stopa 20%", 20}, {"Posebna stopa 10%", 10}, {"Oslobođeno 0%", 0}};
+
+struct TDemoWarehouse {
+    const char* name;
+    const char* code;
+    const char* priceType;  // v wholesale, m retail
+    const char* method;
+};
+
+const TDemoWarehouse kWarehouses[] = {
+    {"Centralni magacin", "01", "v", "P"},
+    {"Veleprodaja Novi Sad", "02", "v", "P"},
+    {"Prodavnica Centar", "10", "m", "O"},
+    {"Prodavnica Liman", "11", "m", "O"},
+};
+
+const char* const kTrips[] = {
+    "Službeni put Beograd - Niš", "Službeni put Novi Sad - Subotica", "Sajam privrede Beograd",
+    "Poseta kupcu u Kragujevcu",  "Seminar o PDV-u, Zlatibor",        "Nabavka opreme, Čačak",
+};
+
+// Deterministic on every platform: only the engine's raw output is used.
+class TRandom {
+public:
+    explicit TRandom(unsigned seed) : engine_(seed) {}
+    int Int(int lo, int hi) { return lo + int(engine_() % std::uint32_t(hi - lo + 1)); }
+    qint64 Cents(qint64 lo, qint64 hi) {
+        const std::uint64_t span = std::uint64_t(hi - lo + 1);
+        const std::uint64_t r = (std::uint64_t(engine_()) << 32) | engine_();
+        return lo + qint64(r % span);
+    }
+    bool Chance(int percent) { return Int(1, 100) <= percent; }
+    template <class T>
+    const T& Pick(const QVector<T>& v) {
+        return v[Int(0, int(v.size()) - 1)];
+    }
+
+private:
+    std::mt19937 engine_;
+};
+
+qint64 Percent(qint64 cents, int percent) {
+    return (cents * percent + 50) / 100;
+}
+
+struct TLine {
+    int account;  // index into kAccounts
+    qint64 foreignId = 0;
+    qint64 debit = 0;  // cents
+    qint64 credit = 0;
+    QString text;
+};
+
+struct TVoucher {
+    QDate date;
+    int type = 0;
+    QString description;
+    QVector<TLine> lines;
+};
+
+// Ids of what the vouchers refer to.
+struct TRefs {
+    QVector<qint64> accountIds, accountNewIds;  // per kAccounts entry
+    QVector<qint64> customers, suppliers, partners;
+    qint64 foreignPartner = 0;
+    QVector<QString> partnerNames;  // by partner id
+    QVector<qint64> wholesale, products;
+    QVector<QString> productNames;
+    QVector<qint64> bankAccounts;
+    QVector<qint64> trips;
+};
+
+int AccountIndex(const char* code) {
+    static const QHash<QString, int> index = [] {
+        QHash<QString, int> h;
+        for (int i = 0; i < int(std::size(kAccounts)); ++i)
+            h.insert(QString::fromLatin1(kAccounts[i].code), i);
+        return h;
+    }();
+    return index.value(QString::fromLatin1(code), -1);
+}
+
+class TBuilder {
+public:
+    TBuilder(TRandom& random, const TRefs& refs) : r_(random), refs_(refs) {}
+
+    TVoucher& Start(const QDate& date, int type, const QString& description) {
+        v_ = TVoucher{date, type, description, {}};
+        return v_;
+    }
+    void Debit(const char* code, qint64 cents, const QString& text, qint64 foreignId = 0) {
+        Add(code, cents, 0, text, foreignId);
+    }
+    void Credit(const char* code, qint64 cents, const QString& text, qint64 foreignId = 0) {
+        Add(code, 0, cents, text, foreignId);
+    }
+    TVoucher Take() { return std::move(v_); }
+
+    QString PartnerName(qint64 id) const { return refs_.partnerNames.value(int(id)); }
+    QString ProductName(qint64 id) const { return refs_.productNames.value(int(id)); }
+
+    // VAT of the month, for the monthly settlement.
+    qint64 inVat20 = 0, inVat10 = 0, outVat20 = 0, outVat10 = 0;
+
+private:
+    void Add(const char* code, qint64 debit, qint64 credit, const QString& text, qint64 foreignId) {
+        if (debit == 0 && credit == 0)
+            return;
+        const int i = AccountIndex(code);
+        Q_ASSERT(i >= 0);
+        v_.lines.push_back({i, foreignId, debit, credit, text.left(100)});
+    }
+
+    TRandom& r_;
+    const TRefs& refs_;
+    TVoucher v_;
+};
+
+enum class TKind {
+    SupplierInvoice,
+    Receipt,
+    Invoice,
+    ExportInvoice,
+    BankStatement,
+    CashBook,
+    Retail,
+    PriceChange,
+    Transfer,
+    ExchangeDifference
+};
+
+// Share of each kind among the everyday vouchers, in percent.
+const std::pair<TKind, int> kKindWeights[] = {
+    {TKind::SupplierInvoice, 18}, {TKind::Receipt, 14},
+    {TKind::Invoice, 24},         {TKind::ExportInvoice, 3},
+    {TKind::BankStatement, 16},   {TKind::CashBook, 8},
+    {TKind::Retail, 10},          {TKind::PriceChange, 2},
+    {TKind::Transfer, 3},         {TKind::ExchangeDifference, 2},
+};
+
+class TGenerator {
+public:
+    TGenerator(TRandom& random, const TRefs& refs) : r_(random), refs_(refs), b_(random, refs) {}
+
+    TVoucher Opening(const QDate& date) {
+        b_.Start(date, 29, QStringLiteral("Početno stanje"));
+        qint64 debit = 0, credit = 0;
+        auto d = [&](const char* code, qint64 cents, const QString& text, qint64 id = 0) {
+            b_.Debit(code, cents, text, id);
+            debit += cents;
+        };
+        auto c = [&](const char* code, qint64 cents, const QString& text, qint64 id = 0) {
+            b_.Credit(code, cents, text, id);
+            credit += cents;
+        };
+        d("0220", 1850000000, QStringLiteral("Poslovna zgrada"));
+        d("0230", 420000000, QStringLiteral("Oprema"));
+        d("0231", 96000000, QStringLiteral("Računarska oprema"));
+        d("0232", 310000000, QStringLiteral("Dostavna vozila"));
+        c("0291", 185000000, QStringLiteral("Ispravka vrednosti zgrade"));
+        c("0292", 240000000, QStringLiteral("Ispravka vrednosti opreme"));
+        for (qint64 w : refs_.wholesale)
+            d("1320", r_.Cents(150000000, 400000000), QStringLiteral("Zaliha robe"), w);
+        for (qint64 p : refs_.products)
+            if (r_.Chance(60))
+                d("1340", r_.Cents(2000000, 15000000), b_.ProductName(p), p);
+        for (qint64 k : refs_.customers)
+            d("2040", r_.Cents(5000000, 90000000), b_.PartnerName(k), k);
+        for (qint64 bank : refs_.bankAccounts)
+            d("2410", r_.Cents(80000000, 300000000), QStringLiteral("Stanje na računu"), bank);
+        d("2430", r_.Cents(5000000, 20000000), QStringLiteral("Stanje blagajne"));
+        for (qint64 s : refs_.suppliers)
+            c("4350", r_.Cents(4000000, 70000000), b_.PartnerName(s), s);
+        c("4220", 500000000, QStringLiteral("Kredit za obrtna sredstva"));
+        c("3010", 300000000, QStringLiteral("Osnovni kapital"));
+        // Retained earnings close the balance.
+        if (debit >= credit)
+            c("3400", debit - credit, QStringLiteral("Neraspoređeni dobitak ranijih godina"));
+        else
+            d("3400", credit - debit, QStringLiteral("Neraspoređeni dobitak ranijih godina"));
+        return b_.Take();
+    }
+
+    TVoucher Everyday(const QDate& date, TKind kind) {
+        switch (kind) {
+            case TKind::SupplierInvoice:
+                return SupplierInvoice(date);
+            case TKind::Receipt:
+                return Receipt(date);
+            case TKind::Invoice:
+                return Invoice(date);
+            case TKind::ExportInvoice:
+                return ExportInvoice(date);
+            case TKind::BankStatement:
+                return BankStatement(date);
+            case TKind::CashBook:
+                return CashBook(date);
+            case TKind::Retail:
+                return Retail(date);
+            case TKind::PriceChange:
+                return PriceChange(date);
+            case TKind::Transfer:
+                return Transfer(date);
+            case TKind::ExchangeDifference:
+                return ExchangeDifference(date);
+        }
+        return Invoice(date);
+    }
+
+    TKind RandomKind() {
+        int roll = r_.Int(1, 100);
+        for (const auto& [kind, weight] : kKindWeights) {
+            if (roll <= weight)
+                return kind;
+            roll -= weight;
+        }
+        return TKind::Invoice;
+    }
+
+    TVoucher Salaries(const QDate& date) {
+        const QString month = date.toString(QStringLiteral("MM/yyyy"));
+        b_.Start(date, 19, QStringLiteral("Obračun zarada za %1").arg(month));
+        const qint64 gross = r_.Cents(180000000, 230000000) / 100 * 100;
+        const qint64 contributions = Percent(gross, 199) / 10;  // 19,9 %
+        const qint64 tax = Percent(gross - contributions, 10);
+        const qint64 employer = Percent(gross, 1515) / 100;  // 15,15 %
+        b_.Debit("5200", gross, QStringLiteral("Bruto zarade"));
+        b_.Credit("4500", gross - contributions - tax, QStringLiteral("Neto zarade"));
+        b_.Credit("4510", tax, QStringLiteral("Porez na zarade"));
+        b_.Credit("4520", contributions, QStringLiteral("Doprinosi na teret zaposlenih"));
+        b_.Debit("5210", employer, QStringLiteral("Doprinosi na teret poslodavca"));
+        b_.Credit("4530", employer, QStringLiteral("Doprinosi na teret poslodavca"));
+        return b_.Take();
+    }
+
+    TVoucher Depreciation(const QDate& date) {
+        b_.Start(
+            date, 16,
+            QStringLiteral("Amortizacija za %1").arg(date.toString(QStringLiteral("MM/yyyy"))));
+        b_.Debit("5400", 7708333, QStringLiteral("Amortizacija zgrade"));
+        b_.Credit("0291", 7708333, QStringLiteral("Amortizacija zgrade"));
+        b_.Debit("5400", 6833333, QStringLiteral("Amortizacija opreme"));
+        b_.Credit("0292", 6833333, QStringLiteral("Amortizacija opreme"));
+        return b_.Take();
+    }
+
+    // Settles the month's VAT: output against input, the difference to pay or to claim.
+    TVoucher VatSettlement(const QDate& date) {
+        b_.Start(
+            date, 24,
+            QStringLiteral("Obračun PDV-a za %1").arg(date.toString(QStringLiteral("MM/yyyy"))));
+        b_.Debit("4700", b_.outVat20, QStringLiteral("PDV po stopi 20%"));
+        b_.Debit("4710", b_.outVat10, QStringLiteral("PDV po stopi 10%"));
+        b_.Credit("2700", b_.inVat20, QStringLiteral("Prethodni porez 20%"));
+        b_.Credit("2710", b_.inVat10, QStringLiteral("Prethodni porez 10%"));
+        const qint64 diff = b_.outVat20 + b_.outVat10 - b_.inVat20 - b_.inVat10;
+        if (diff >= 0)
+            b_.Credit("4790", diff, QStringLiteral("PDV za uplatu"));
+        else
+            b_.Debit("2790", -diff, QStringLiteral("Više plaćen PDV"));
+        b_.inVat20 = b_.inVat10 = b_.outVat20 = b_.outVat10 = 0;
+        return b_.Take();
+    }
+
+private:
+    QString DocNo() { return QString::number(r_.Int(100, 9999)); }
+
+    TVoucher SupplierInvoice(const QDate& date) {
+        static const char* const kExpenses[][2] = {
+            {"5310", "Prevoz robe"},
+            {"5320", "Servis opreme"},
+            {"5330", "Zakupnina"},
+            {"5350", "Oglašavanje"},
+            {"55001", "Telefon i internet"},
+            {"55002", "Komunalne usluge"},
+            {"5131", "Električna energija"},
+            {"5120", "Kancelarijski materijal"},
+            {"5130", "Gorivo"},
+            {"5500", "Knjigovodstvene usluge"},
+        };
+        const qint64 s = r_.Pick(refs_.suppliers);
+        const QString partner = b_.PartnerName(s);
+        b_.Start(date, 1, QStringLiteral("Ulazna faktura %1 - %2").arg(DocNo(), partner));
+        qint64 net = 0;
+        const int n = r_.Int(1, 3);
+        for (int i = 0; i < n; ++i) {
+            const auto& e = kExpenses[r_.Int(0, int(std::size(kExpenses)) - 1)];
+            const qint64 amount = r_.Cents(300000, 25000000);
+            b_.Debit(e[0], amount, QString::fromUtf8(e[1]));
+            net += amount;
+        }
+        const qint64 vat = Percent(net, 20);
+        b_.Debit("2700", vat, QStringLiteral("PDV 20%"));
+        b_.inVat20 += vat;
+        // Services go to their own supplier account now and then.
+        b_.Credit(r_.Chance(20) ? "43500" : "4350", net + vat, partner, s);
+        return b_.Take();
+    }
+
+    TVoucher Receipt(const QDate& date) {
+        const qint64 s = r_.Pick(refs_.suppliers);
+        const qint64 w = r_.Pick(refs_.wholesale);
+        const QString partner = b_.PartnerName(s);
+        b_.Start(date, 2, QStringLiteral("Kalkulacija %1 - %2").arg(DocNo(), partner));
+        const qint64 net20 = r_.Cents(2000000, 90000000);
+        const qint64 net10 = r_.Chance(40) ? r_.Cents(500000, 30000000) : 0;
+        b_.Debit("1320", net20 + net10, QStringLiteral("Nabavka robe"), w);
+        const qint64 vat20 = Percent(net20, 20), vat10 = Percent(net10, 10);
+        b_.Debit("2700", vat20, QStringLiteral("PDV 20%"));
+        b_.Debit("2710", vat10, QStringLiteral("PDV 10%"));
+        b_.inVat20 += vat20;
+        b_.inVat10 += vat10;
+        b_.Credit("4350", net20 + net10 + vat20 + vat10, partner, s);
+        if (r_.Chance(30)) {
+            const qint64 transport = r_.Cents(500000, 3000000);
+            const qint64 tvat = Percent(transport, 20);
+            b_.Debit("1320", transport, QStringLiteral("Zavisni troškovi nabavke"), w);
+            b_.Debit("2700", tvat, QStringLiteral("PDV 20% na prevoz"));
+            b_.inVat20 += tvat;
+            const qint64 carrier = r_.Pick(refs_.suppliers);
+            b_.Credit("4350", transport + tvat, b_.PartnerName(carrier), carrier);
+        }
+        return b_.Take();
+    }
+
+    TVoucher Invoice(const QDate& date) {
+        const qint64 k = r_.Pick(refs_.customers);
+        const qint64 w = r_.Pick(refs_.wholesale);
+        const QString partner = b_.PartnerName(k);
+        b_.Start(date, 3, QStringLiteral("Račun %1 - %2").arg(DocNo(), partner));
+        const qint64 goods20 = r_.Cents(1000000, 120000000);
+        const qint64 goods10 = r_.Chance(35) ? r_.Cents(500000, 40000000) : 0;
+        const qint64 services = r_.Chance(20) ? r_.Cents(300000, 10000000) : 0;
+        const qint64 vat20 = Percent(goods20 + services, 20), vat10 = Percent(goods10, 10);
+        b_.Debit(r_.Chance(3) ? "20400" : "2040", goods20 + goods10 + services + vat20 + vat10,
+                 partner, k);
+        b_.Credit("6040", goods20, QStringLiteral("Prodaja robe 20%"));
+        b_.Credit("6040", goods10, QStringLiteral("Prodaja robe 10%"));
+        b_.Credit("6140", services, QStringLiteral("Usluge"));
+        b_.Credit("4700", vat20, QStringLiteral("PDV 20%"));
+        b_.Credit("4710", vat10, QStringLiteral("PDV 10%"));
+        b_.outVat20 += vat20;
+        b_.outVat10 += vat10;
+        const qint64 cost = Percent(goods20 + goods10, r_.Int(70, 85));
+        b_.Debit("5010", cost, QStringLiteral("Nabavna vrednost prodate robe"));
+        b_.Credit("1320", cost, QStringLiteral("Razduženje magacina"), w);
+        return b_.Take();
+    }
+
+    TVoucher ExportInvoice(const QDate& date) {
+        const qint64 k = refs_.foreignPartner;
+        const qint64 w = r_.Pick(refs_.wholesale);
+        b_.Start(date, 3, QStringLiteral("Izvozni račun %1 - %2").arg(DocNo(), b_.PartnerName(k)));
+        const qint64 goods = r_.Cents(30000000, 250000000);
+        b_.Debit("2050", goods, b_.PartnerName(k), k);
+        b_.Credit("6050", goods, QStringLiteral("Izvoz robe"));
+        const qint64 cost = Percent(goods, r_.Int(70, 85));
+        b_.Debit("5010", cost, QStringLiteral("Nabavna vrednost prodate robe"));
+        b_.Credit("1320", cost, QStringLiteral("Razduženje magacina"), w);
+        return b_.Take();
+    }
+
+    TVoucher BankStatement(const QDate& date) {
+        const qint64 bank = r_.Pick(refs_.bankAccounts);
+        const QString no = QString::number(++statement_);
+        b_.Start(date, 5, QStringLiteral("Izvod broj %1").arg(no));
+        const int items = r_.Int(2, 9);
+        for (int i = 0; i < items; ++i) {
+            const int what = r_.Int(1, 100);
+            if (what <= 45) {
+                const qint64 k = r_.Pick(refs_.customers);
+                const qint64 a = r_.Cents(500000, 80000000);
+                b_.Debit("2410", a, QStringLiteral("Uplata kupca"), bank);
+                b_.Credit("2040", a, b_.PartnerName(k), k);
+            } else if (what <= 85) {
+                const qint64 s = r_.Pick(refs_.suppliers);
+                const qint64 a = r_.Cents(300000, 60000000);
+                b_.Debit("4350", a, b_.PartnerName(s), s);
+                b_.Credit("2410", a, QStringLiteral("Plaćanje dobavljaču"), bank);
+            } else if (what <= 95) {
+                const qint64 a = r_.Cents(5000, 300000);
+                b_.Debit("5530", a, QStringLiteral("Provizija banke"));
+                b_.Credit("2410", a, QStringLiteral("Provizija banke"), bank);
+            } else {
+                const qint64 a = r_.Cents(100000, 2000000);
+                b_.Debit("5620", a, QStringLiteral("Kamata po kreditu"));
+                b_.Credit("2410", a, QStringLiteral("Kamata po kreditu"), bank);
+            }
+        }
+        return b_.Take();
+    }
+
+    TVoucher CashBook(const QDate& date) {
+        b_.Start(date, 6, QStringLiteral("Dnevnik blagajne broj %1").arg(++cashBook_));
+        const qint64 bank = r_.Pick(refs_.bankAccounts);
+        const qint64 withdrawal = r_.Cents(2000000, 10000000) / 10000 * 10000;
+        b_.Debit("2430", withdrawal, QStringLiteral("Podizanje gotovine"));
+        b_.Credit("2410", withdrawal, QStringLiteral("Podizanje gotovine"), bank);
+        if (r_.Chance(70)) {
+            const qint64 trip = r_.Pick(refs_.trips);
+            const qint64 a = r_.Cents(300000, 2500000);
+            b_.Debit("5291", a, QStringLiteral("Dnevnice i prevoz"), trip);
+            b_.Credit("2430", a, QStringLiteral("Isplata putnih troškova"));
+            if (r_.Chance(30)) {
+                const qint64 advance = r_.Cents(500000, 3000000) / 1000 * 1000;
+                b_.Debit("2210", advance, QStringLiteral("Akontacija za put"), trip);
+                b_.Credit("2430", advance, QStringLiteral("Isplata akontacije"));
+            }
+        }
+        if (r_.Chance(50)) {
+            const qint64 a = r_.Cents(100000, 1500000);
+            b_.Debit("5510", a, QStringLiteral("Reprezentacija"));
+            b_.Credit("2430", a, QStringLiteral("Reprezentacija"));
+        }
+        return b_.Take();
+    }
+
+    TVoucher Retail(const QDate& date) {
+        b_.Start(
+            date, 7,
+            QStringLiteral("Dnevni pazar %1").arg(date.toString(QStringLiteral("dd.MM.yyyy."))));
+        const int n = r_.Int(1, 4);
+        for (int i = 0; i < n; ++i) {
+            const qint64 p = r_.Pick(refs_.products);
+            const QString name = b_.ProductName(p);
+            const qint64 net = r_.Cents(200000, 6000000);
+            const bool low = r_.Chance(30);
+            const qint64 vat = Percent(net, low ? 10 : 20);
+            b_.Debit("2430", net + vat, QStringLiteral("Pazar - %1").arg(name));
+            b_.Credit("604001", net, name);
+            b_.Credit(low ? "4710" : "4700", vat,
+                      low ? QStringLiteral("PDV 10%") : QStringLiteral("PDV 20%"));
+            (low ? b_.outVat10 : b_.outVat20) += vat;
+            const qint64 cost = Percent(net, r_.Int(65, 80));
+            b_.Debit("5010", cost, QStringLiteral("Nabavna vrednost prodate robe"));
+            b_.Credit("1340", cost, name, p);
+        }
+        return b_.Take();
+    }
+
+    TVoucher PriceChange(const QDate& date) {
+        const qint64 p = r_.Pick(refs_.products);
+        b_.Start(date, 4, QStringLiteral("Nivelacija %1 - %2").arg(DocNo(), b_.ProductName(p)));
+        const qint64 a = r_.Cents(50000, 1500000);
+        if (r_.Chance(70)) {
+            b_.Debit("1340", a, QStringLiteral("Povećanje cene"), p);
+            b_.Credit("1349", a, QStringLiteral("Razlika u ceni"));
+        } else {
+            b_.Debit("1349", a, QStringLiteral("Razlika u ceni"));
+            b_.Credit("1340", a, QStringLiteral("Sniženje cene"), p);
+        }
+        return b_.Take();
+    }
+
+    TVoucher Transfer(const QDate& date) {
+        const qint64 w = r_.Pick(refs_.wholesale);
+        b_.Start(date, 8, QStringLiteral("Interni prenos %1").arg(DocNo()));
+        const int n = r_.Int(1, 3);
+        for (int i = 0; i < n; ++i) {
+            const qint64 p = r_.Pick(refs_.products);
+            const qint64 a = r_.Cents(200000, 5000000);
+            b_.Debit("1340", a, b_.ProductName(p), p);
+            b_.Credit("1320", a, QStringLiteral("Prenos u prodavnicu"), w);
+        }
+        return b_.Take();
+    }
+
+    TVoucher ExchangeDifference(const QDate& date) {
+        const qint64 f = refs_.foreignPartner;
+        b_.Start(date, 23, QStringLiteral("Kursne razlike - %1").arg(b_.PartnerName(f)));
+        const qint64 a = r_.Cents(10000, 800000);
+        if (r_.Chance(50)) {
+            b_.Debit("5630", a, QStringLiteral("Negativna kursna razlika"));
+            b_.Credit("4360", a, b_.PartnerName(f), f);
+        } else {
+            b_.Debit("2050", a, b_.PartnerName(f), f);
+            b_.Credit("6630", a, QStringLiteral("Pozitivna kursna razlika"));
+        }
+        return b_.Take();
+    }
+
+    TRandom& r_;
+    const TRefs& refs_;
+    TBuilder b_;
+    int statement_ = 0;
+    int cashBook_ = 0;
+};
+
+// Collects vouchers and lines and writes them with multi-row inserts.
+class TWriter {
+public:
+    TWriter(TConnection& c, int year, qint64 firstId, qint64 total, const TDemoProgress& progress,
+            const TRefs& refs)
+        : c_(c), year_(year), nextId_(firstId), total_(total), progress_(progress), refs_(refs) {}
+
+    void Add(const TVoucher& v, bool registered) {
+        const qint64 id = nextId_++;
+        const int counter = ++counters_[v.type];
+        const QString number = QStringLiteral("%1/%2-%3")
+                                   .arg(counter, 5, 10, QLatin1Char('0'))
+                                   .arg(year_ % 100, 2, 10, QLatin1Char('0'))
+                                   .arg(v.type);
+        voucherParams_ << id << v.date << v.date << number
+                       << (registered ? QStringLiteral("p") : QStringLiteral("n")) << v.type
+                       << v.description << -1;
+        ++pendingVouchers_;
+        int sort = 0;
+        for (const TLine& l : v.lines) {
+            const bool oldChart = year_ <= 2014;
+            const bool newChart = year_ >= 2014;
+            lineParams_ << id << ++sort << l.text << double(l.debit) / 100.0
+                        << double(l.credit) / 100.0
+                        << (oldChart ? QVariant(refs_.accountIds[l.account]) : QVariant())
+                        << (newChart ? QVariant(refs_.accountNewIds[l.account]) : QVariant())
+                        << (l.foreignId > 0 ? QVariant(l.foreignId) : QVariant());
+            if (++pendingLines_ == kLineBatch)
+                FlushLines();
+        }
+        if (pendingVouchers_ == kVoucherBatch)
+            FlushVouchers();
+    }
+
+    void Finish() {
+        FlushVouchers();
+        FlushLines();
+    }
+
+    qint64 Vouchers() const { return written_; }
+    qint64 Lines() const { return lines_; }
+
+private:
+    static QString Rows(int count, int width) {
+        const QString row = QLatin1Char('(') +
+                            QStringList(width, QStringLiteral("?")).join(QLatin1Char(',')) +
+                            QLatin1Char(')');
+        return QStringList(count, row).join(QLatin1Char(','));
+    }
+
+    void FlushVouchers() {
+        if (pendingVouchers_ == 0)
+            return;
+        c_.Execute(QStringLiteral("INSERT INTO precept (preceptid, preceptdate, registerdate, "
+                                  "number, status, precepttypeid, description, userid) VALUES ") +
+                       Rows(pendingVouchers_, 8),
+                   voucherParams_);
+        written_ += pendingVouchers_;
+        pendingVouchers_ = 0;
+        voucherParams_.clear();
+        if (progress_)
+            progress_(written_, total_);
+    }
+
+    void FlushLines() {
+        if (pendingLines_ == 0)
+            return;
+        c_.Execute(QStringLiteral("INSERT INTO preceptitem (preceptid, sort, description, debit, "
+                                  "credit, accountid, accountnewid, foreignid) VALUES ") +
+                       Rows(pendingLines_, 8),
+                   lineParams_);
+        lines_ += pendingLines_;
+        pendingLines_ = 0;
+        lineParams_.clear();
+    }
+
+    TConnection& c_;
+    int year_;
+    qint64 nextId_;
+    qint64 total_;
+    const TDemoProgress& progress_;
+    const TRefs& refs_;
+    QHash<int, int> counters_;
+    QVariantList voucherParams_, lineParams_;
+    int pendingVouchers_ = 0, pendingLines_ = 0;
+    qint64 written_ = 0, lines_ = 0;
+};
+
+qint64 Count(TConnection& c, const QString& table) {
+    return c
+        .SelectValue(
+            QStringLiteral("SELECT COUNT(*) FROM %1").arg(TConnection::QuoteIdentifier(table)))
+        .toLongLong();
+}
+
+void Refuse(TConnection& c) {
+    const qint64 vouchers = Count(c, QStringLiteral("precept"));
+    if (vouchers > 0)
+        throw TError(QStringLiteral("Baza već sadrži naloge (%1); demo preduzeće se pravi samo u "
+                                    "praznoj bazi.")
+                         .arg(vouchers));
+    for (const char* table : {"account", "accountnew", "partner", "product", "warehouse", "tax",
+                              "bankaccount", "currency"}) {
+        if (Count(c, QString::fromLatin1(table)) > 0)
+            throw TError(QStringLiteral("Demo preduzeće se pravi samo u praznoj bazi, a tabela %1 "
+                                        "već ima podatke.")
+                             .arg(QString::fromLatin1(table)));
+    }
+}
+
+QString SubType(TSub sub, const QString& tripType) {
+    switch (sub) {
+        case TSub::None:
+            return {};
+        case TSub::Partner:
+            return QStringLiteral("partner");
+        case TSub::Bank:
+            return QStringLiteral("bankaccount");
+        case TSub::Warehouse:
+            return QStringLiteral("warehouse");
+        case TSub::Product:
+            return QStringLiteral("product");
+        case TSub::Trip:
+            return tripType;
+    }
+    return {};
+}
+
+// The user type's table is created outside the transaction (DDL commits) and, being
+// MyISAM, keeps its rows whatever happens later; a second attempt reuses them.
+QVector<qint64> EnsureTrips(TConnection& c, const QString& table) {
+    QStringList known;
+    GetSubaccountTypes(&c, known);
+    if (!known.contains(kDemoUserSubaccountType) &&
+        !CreateSubaccountTable(c, kDemoUserSubaccountType))
+        throw TError(QStringLiteral("Tabela tipa analitike \"%1\" ne može da se napravi.")
+                         .arg(kDemoUserSubaccountType));
+    const QString t = TConnection::QuoteIdentifier(table);
+    const QString key = TConnection::QuoteIdentifier(table + QStringLiteral("id"));
+    if (Count(c, table) == 0) {
+        QStringList rows;
+        QVariantList params;
+        for (const char* trip : kTrips) {
+            rows << QStringLiteral("(?)");
+            params << QString::fromUtf8(trip);
+        }
+        c.Execute(
+            QStringLiteral("INSERT INTO %1 (`name`) VALUES ").arg(t) + rows.join(QLatin1Char(',')),
+            params);
+    }
+    QVector<qint64> ids;
+    for (const auto& row :
+         c.Select(QStringLiteral("SELECT %1 FROM %2 ORDER BY %1").arg(key, t)).rows)
+        ids << row.value(0).toLongLong();
+    return ids;
+}
+
+qint64 Insert(TConnection& c, const QString& sql, const QVariantList& params) {
+    c.Execute(sql, params);
+    return c.LastInsertId();
+}
+
+void FillReferenceData(TConnection& c, const QString& tripType, TRefs& refs,
+                       TDemoSummary& summary) {
+    for (const TDemoAccount& a : kAccounts) {
+        const QString type = SubType(a.sub, tripType);
+        const QVariant typeValue = type.isEmpty() ? QVariant() : QVariant(type);
+        const QString name = QString::fromUtf8(a.name);
+        refs.accountNewIds << Insert(c,
+                                     QStringLiteral("INSERT INTO accountnew (code, name, type) "
+                                                    "VALUES (?, ?, ?)"),
+                                     {QString::fromLatin1(a.code), name, typeValue});
+        refs.accountIds << Insert(
+            c, QStringLiteral("INSERT INTO account (code, name, type) VALUES (?, ?, ?)"),
+            {QString::fromLatin1(a.oldCode), name.left(150), typeValue});
+    }
+    summary.accounts = summary.accountsNew = int(std::size(kAccounts));
+
+    QVector<qint64> taxIds;
+    for (const TDemoTax& t : kTaxes)
+        taxIds << Insert(c, QStringLiteral("INSERT INTO tax (name, value) VALUES (?, ?)"),
+                         {QString::fromUtf8(t.name), t.value});
+
+    int n = 0;
+    for (const TDemoPartner& p : kPartners) {
+        ++n;
+        const QString type = QString::fromUtf8(p.type);
+        const qint64 id = Insert(
+            c,
+            QStringLiteral("INSERT INTO partner (name, partnertype, code, taxnumber, "
+                           "registrationnumber, address, city) VALUES (?, ?, ?, ?, ?, ?, ?)"),
+            {QString::fromUtf8(p.name), type, QStringLiteral("P%1").arg(n, 3, 10, QLatin1Char('0')),
+             QString::number(100000000 + n * 7919137 % 899999999),
+             QString::number(20000000 + n * 1234567 % 7999999), QString::fromUtf8(p.address),
+             QString::fromUtf8(p.city)});
+        refs.partners << id;
+        if (refs.partnerNames.size() <= id)
+            refs.partnerNames.resize(int(id) + 1);
+        refs.partnerNames[int(id)] = QString::fromUtf8(p.name);
+        if (type == QLatin1String("Inostrani"))
+            refs.foreignPartner = id;
+        if (type.startsWith(QLatin1String("Kupac")))
+            refs.customers << id;
+        if (type.contains(QStringLiteral("obavljač")))
+            refs.suppliers << id;
+    }
+    summary.partners = int(refs.partners.size());
+
+    for (const TDemoProduct& p : kProducts) {
+        const qint64 id = Insert(
+            c,
+            QStringLiteral("INSERT INTO product (name, code, type, unit, "
+                           "taxid, price) VALUES (?, ?, ?, ?, ?, ?)"),
+            {QString::fromUtf8(p.name), QStringLiteral("%1").arg(refs.productNames.size() + 1001),
+             QString::fromLatin1(p.type), QString::fromUtf8(p.unit), taxIds[p.tax],
+             p.priceCents / 100.0});
+        if (refs.productNames.size() <= id)
+            refs.productNames.resize(int(id) + 1);
+        refs.productNames[int(id)] = QString::fromUtf8(p.name);
+        // Services are not kept in the shops.
+        if (QLatin1String(p.type) == QLatin1String("R"))
+            refs.products << id;
+    }
+    summary.products = int(std::size(kProducts));
+
+    for (const TDemoWarehouse& w : kWarehouses) {
+        const qint64 id = Insert(c,
+                                 QStringLiteral("INSERT INTO warehouse (name, code, pricetype, "
+                                                "warehousemethodtype) VALUES (?, ?, ?, ?)"),
+                                 {QString::fromUtf8(w.name), QString::fromLatin1(w.code),
+                                  QString::fromLatin1(w.priceType), QString::fromLatin1(w.method)});
+        if (QLatin1String(w.priceType) == QLatin1String("v"))
+            refs.wholesale << id;
+    }
+
+    const QString bankSql = QStringLiteral(
+        "INSERT INTO bankaccount (account, bank, partnerid, currency) VALUES (?, ?, ?, ?)");
+    refs.bankAccounts << Insert(
+        c, bankSql,
+        {QStringLiteral("205-0000000123456-78"), QStringLiteral("Srpska razvojna banka a.d."),
+         QVariant(), QStringLiteral("RSD")});
+    refs.bankAccounts << Insert(
+        c, bankSql,
+        {QStringLiteral("310-0000000654321-09"), QStringLiteral("Moravska štedna banka a.d."),
+         QVariant(), QStringLiteral("RSD")});
+    Insert(c, bankSql,
+           {QStringLiteral("325-0000000777888-12"), QStringLiteral("Vojvođanska banka a.d."),
+            refs.customers.value(0), QStringLiteral("RSD")});
+    Insert(c, bankSql,
+           {QStringLiteral("170-0000000444555-33"), QStringLiteral("Srpska razvojna banka a.d."),
+            refs.suppliers.value(0), QStringLiteral("RSD")});
+
+    const QString currencySql =
+        QStringLiteral("INSERT INTO currency (code, name, status) VALUES (?, ?, ?)");
+    Insert(c, currencySql,
+           {QStringLiteral("RSD"), QStringLiteral("Srpski dinar"), QStringLiteral("primary")});
+    Insert(c, currencySql, {QStringLiteral("EUR"), QStringLiteral("Evro"), QVariant()});
+    Insert(c, currencySql, {QStringLiteral("USD"), QStringLiteral("Američki dolar"), QVariant()});
+}
+
+QVector<QDate> WorkingDays(int year, int month) {
+    QVector<QDate> days;
+    for (QDate d(year, month, 1); d.month() == month; d = d.addDays(1))
+        if (d.dayOfWeek() <= 5)
+            days << d;
+    return days;
+}
+
+}  // namespace
+
+TDemoSummary MakeDemoCompany(TConnection& c, const TDemoOptions& options,
+                             const TDemoProgress& progress) {
+    if (options.year < 1990 || options.year > 2100)
+        throw TError(QStringLiteral("Godina demo preduzeća mora biti između 1990 i 2100."));
+    if (options.vouchers < 1)
+        throw TError(QStringLiteral("Demo preduzeće mora imati bar jedan nalog."));
+
+    CreateLedgerSchema(c);
+    CreateSiblingTables(c);
+    Refuse(c);
+
+    const QString tripTable = kSubaccountPrefix + EncodeSubaccStr(kDemoUserSubaccountType);
+    TRefs refs;
+    refs.trips = EnsureTrips(c, tripTable);
+
+    TDemoSummary summary;
+    TTransaction tx(c);
+    FillReferenceData(c, tripTable, refs, summary);
+
+    TRandom random(kSeed);
+    TGenerator gen(random, refs);
+    const qint64 firstId =
+        c.SelectValue(QStringLiteral("SELECT COALESCE(MAX(preceptid), 0) + 1 FROM precept"))
+            .toLongLong();
+    TWriter writer(c, options.year, firstId, options.vouchers, progress, refs);
+    // About one in five vouchers stays unregistered, as in a ledger still being worked on.
+    auto add = [&](const TVoucher& v, bool alwaysRegistered = false) {
+        writer.Add(v, alwaysRegistered || random.Int(1, 100) <= 80);
+    };
+
+    add(gen.Opening(QDate(options.year, 1, 1)), true);
+    const qint64 rest = options.vouchers - 1;
+    // The monthly salaries, depreciation and VAT only where they leave room for the rest.
+    const bool monthly = rest >= 60;
+    const qint64 everyday = rest - (monthly ? 36 : 0);
+    qint64 placed = 0;
+    for (int month = 1; month <= 12; ++month) {
+        const qint64 count = everyday * month / 12 - placed;
+        placed += count;
+        const QVector<QDate> days = WorkingDays(options.year, month);
+        QVector<QDate> dates;
+        for (qint64 i = 0; i < count; ++i)
+            dates << random.Pick(days);
+        std::sort(dates.begin(), dates.end());
+        for (qint64 i = 0; i < count; ++i)
+            // Every month sells something, so that its VAT settlement has lines.
+            add(gen.Everyday(dates[int(i)], i == 0 ? TKind::Invoice : gen.RandomKind()));
+        if (monthly) {
+            const QDate last = days.last();
+            add(gen.Salaries(last));
+            add(gen.Depreciation(last));
+            add(gen.VatSettlement(last));
+        }
+    }
+    writer.Finish();
+    TDBIniFile(&c).WriteInteger(QStringLiteral("Financial"), QStringLiteral("FinancialYear"),
+                                options.year);
+    tx.Commit();
+    summary.vouchers = writer.Vouchers();
+    summary.lines = writer.Lines();
+    return summary;
+}
+
+}  // namespace fin
