@@ -6,6 +6,7 @@
 
 #include "host/forms/datasetmodel.h"
 #include "ledger/financialdm.h"
+#include "ledger/precepttypeform.h"
 
 namespace fin {
 
@@ -32,6 +33,17 @@ TFinancialViewerForm::TFinancialViewerForm(TFinancialDM& dm, QWidget* parent)
                                         QStringLiteral("Novi kontni plan"), {});
     FinancialAccountingNew->setEnabled(false);
     FinancialAccountingNew->setVisible(false);
+    PreceptTypeAdmin =
+        AddCommand(QStringLiteral("PreceptTypeAdmin"), QStringLiteral("Tipovi naloga"),
+                   QKeySequence(QStringLiteral("Ctrl+T")));
+    connect(PreceptTypeAdmin, &QAction::triggered, this,
+            &TFinancialViewerForm::PreceptTypeAdminExecute);
+}
+
+void TFinancialViewerForm::PreceptTypeAdminExecute() {
+    // The form frees itself when it closes.
+    auto* form = new TPreceptTypeForm(dm_, this);
+    form->exec();
 }
 
 TFinancialNavigatorForm::TFinancialNavigatorForm(QWidget* parent) : TCustomNavigatorForm(parent) {

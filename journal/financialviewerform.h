@@ -14,7 +14,11 @@ public:
     explicit TFinancialViewerForm(TFinancialDM& dm, QWidget* parent = nullptr);
 
     QAction* FinancialAccountingNew;
+    QAction* PreceptTypeAdmin;
     TDataSetModel* Model() const { return model_; }
+
+    // The voucher-type editor, modal over the list.
+    void PreceptTypeAdminExecute();
 
 private:
     TFinancialDM& dm_;

@@ -394,6 +394,12 @@ quint64 TDataSet::Bookmark() const {
     return r ? r->id : 0;
 }
 
+quint64 TDataSet::BookmarkAt(int recNo) const {
+    if (recNo < 1 || recNo > view_.size())
+        return 0;
+    return records_[view_[recNo - 1]].id;
+}
+
 bool TDataSet::GotoBookmark(quint64 bookmark) {
     CheckBrowseMode();
     for (int pos = 0; pos < view_.size(); ++pos) {

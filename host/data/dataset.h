@@ -84,6 +84,7 @@ public:
     }
     quint64 Bookmark() const;  // identity of the current record; 0 when none
     bool GotoBookmark(quint64 bookmark);
+    quint64 BookmarkAt(int recNo) const;  // of a stored visible record; 0 when out of range
 
     void Append();
     void Insert();

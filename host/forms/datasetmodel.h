@@ -21,6 +21,8 @@ public:
     int ColumnOf(const QString& fieldName) const;
     TDataSet& DataSet() const { return dataSet_; }
     void SetEditable(bool editable) { editable_ = editable; }
+    // The dataset record a grid row shows; inserted is set for the row of a pending insert.
+    int RecNoOf(int row, bool* inserted) const;
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -42,7 +44,6 @@ signals:
 private:
     void RebuildColumns();
     QString CellText(int row, TField& field) const;
-    int RecNoOf(int row, bool* inserted) const;
 
     TDataSet& dataSet_;
     QStringList wanted_;
