@@ -105,6 +105,9 @@ public:
     bool SubaccountsReloaded = false;
     int LastItemSort = 0;
     QDate AutoToDate;  // last source-document date that automatic posting takes
+    // Old synthetic accounts already carried into a statement (",code" entries); emptied
+    // when a new balance sheet starts its fill.
+    QString UsedOldCodes;
     QStringList ReservedPreceptTypes;
 
     // Today, as new vouchers see it; tests fix it.

@@ -240,6 +240,42 @@ QVariant TDataSet::RecordValue(int recNo, int fieldIndex) const {
     return records_[view_[recNo - 1]].values.value(fieldIndex);
 }
 
+void TDataSet::SetRecordValue(int recNo, int fieldIndex, const QVariant& value) {
+    CheckActive();
+    if (recNo < 1 || recNo > view_.size() || fieldIndex < 0 || fieldIndex >= FieldCount())
+        throw TError(QStringLiteral("Zapis %1 ne postoji.").arg(recNo));
+    if (Editing() && recNo == RecNo())
+        throw TError(QStringLiteral("Zapis koji se menja ne može dobiti izračunatu vrednost."));
+    records_[view_[recNo - 1]].values[fieldIndex] = value;
+    Notify(TDataEvent::Reset);
+}
+
+void TDataSet::RemoveRecords(QVector<int> recNos) {
+    CheckActive();
+    if (Editing())
+        Cancel();
+    const quint64 current = Bookmark();
+    std::vector<bool> drop(records_.size(), false);
+    for (int recNo : recNos)
+        if (recNo >= 1 && recNo <= view_.size())
+            drop[view_[recNo - 1]] = true;
+    std::vector<TRecord> kept;
+    kept.reserve(records_.size());
+    for (size_t i = 0; i < records_.size(); ++i)
+        if (!drop[i])
+            kept.push_back(std::move(records_[i]));
+    records_ = std::move(kept);
+    view_.clear();
+    cursor_ = -1;
+    RebuildView(false);
+    for (int pos = 0; pos < view_.size(); ++pos)
+        if (records_[view_[pos]].id == current)
+            cursor_ = pos;
+    bof_ = eof_ = view_.isEmpty();
+    Notify(TDataEvent::Reset);
+    Fire(AfterScroll);
+}
+
 QString TDataSet::DisplayTextAt(int recNo, const TField& field) const {
     // The record being edited shows its pending values; an inserted one is not stored yet.
     if (filterRecord_ >= 0 || (state_ == TDataSetState::Edit && recNo == RecNo()))

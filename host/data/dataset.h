@@ -119,6 +119,13 @@ public:
 
     // Values of any visible record, for grids that draw rows other than the current one.
     QVariant RecordValue(int recNo, int fieldIndex) const;
+    // Computed values written into a stored visible record in memory only: no edit, no
+    // pending update, never written back (running balances, value columns). Bound controls
+    // refresh once controls are enabled again, so batch the writes between Disable and
+    // EnableControls.
+    void SetRecordValue(int recNo, int fieldIndex, const QVariant& value);
+    // Drops visible records from memory only; nothing is deleted in the database.
+    void RemoveRecords(QVector<int> recNos);
     // A field's display text in a stored visible record, with its text hook applied; the
     // record in edit shows its pending values.
     QString DisplayTextAt(int recNo, const TField& field) const;
