@@ -58,6 +58,9 @@ void DeclareAccount(TQuery& q, const char* key) {
                 {"credit", TFieldType::Float, 0, "Potražuje"},
                 {"balance", TFieldType::Float, 0, "Saldo"}});
     Format(q, {"debit", "credit", "balance"}, kValueFormat);
+    // Placeholders until the browser computes them.
+    for (const char* n : {"debit", "credit", "balance"})
+        q.FieldByName(QString::fromLatin1(n)).SetVisible(false);
 }
 
 QString AccountStatement(const QString& table, const QString& key) {

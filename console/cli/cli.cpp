@@ -69,6 +69,7 @@ QVector<TCliCommand>& CliCommands() {
     static QVector<TCliCommand> commands = [] {
         QVector<TCliCommand> all = DbCommands();
         all += OptionsCommands();
+        all += AccountCommands();
         all += QVector<TCliCommand>{
             {{"saldo"},
              QStringLiteral("KONTO ANALITIKA DATUM"),

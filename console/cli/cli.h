@@ -29,6 +29,7 @@ struct TCliCommand {
 QVector<TCliCommand>& CliCommands();
 QVector<TCliCommand> DbCommands();
 QVector<TCliCommand> OptionsCommands();
+QVector<TCliCommand> AccountCommands();
 
 // Runs the tool on its arguments (without the program name).
 int RunCli(const QStringList& arguments, QTextStream& out, QTextStream& err);

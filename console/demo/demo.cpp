@@ -22,6 +22,8 @@ constexpr unsigned kSeed = 20140101u;
 // size), large enough that a hundred thousand vouchers are written in reasonable time.
 constexpr int kVoucherBatch = 250;
 constexpr int kLineBatch = 400;
+// From this many vouchers on, documents carry more items: about ten lines a voucher.
+constexpr int kLargeCompany = 10000;
 
 // Sub-account kinds of the demo accounts.
 enum class TSub { None, Partner, Bank, Warehouse, Product, Trip };
@@ -360,7 +362,8 @@ const std::pair<TKind, int> kKindWeights[] = {
 
 class TGenerator {
 public:
-    TGenerator(TRandom& random, const TRefs& refs) : r_(random), refs_(refs), b_(random, refs) {}
+    TGenerator(TRandom& random, const TRefs& refs, int detail)
+        : r_(random), refs_(refs), b_(random, refs), detail_(detail) {}
 
     TVoucher Opening(const QDate& date) {
         b_.Start(date, 29, QStringLiteral("Početno stanje"));
@@ -502,7 +505,7 @@ private:
         const QString partner = b_.PartnerName(s);
         b_.Start(date, 1, QStringLiteral("Ulazna faktura %1 - %2").arg(DocNo(), partner));
         qint64 net = 0;
-        const int n = r_.Int(1, 3);
+        const int n = r_.Int(1, 3 * detail_);
         for (int i = 0; i < n; ++i) {
             const auto& e = kExpenses[r_.Int(0, int(std::size(kExpenses)) - 1)];
             const qint64 amount = r_.Cents(300000, 25000000);
@@ -584,7 +587,7 @@ private:
         const qint64 bank = r_.Pick(refs_.bankAccounts);
         const QString no = QString::number(++statement_);
         b_.Start(date, 5, QStringLiteral("Izvod broj %1").arg(no));
-        const int items = r_.Int(2, 9);
+        const int items = r_.Int(2, 9 * detail_);
         for (int i = 0; i < items; ++i) {
             const int what = r_.Int(1, 100);
             if (what <= 45) {
@@ -639,7 +642,7 @@ private:
         b_.Start(
             date, 7,
             QStringLiteral("Dnevni pazar %1").arg(date.toString(QStringLiteral("dd.MM.yyyy."))));
-        const int n = r_.Int(1, 4);
+        const int n = r_.Int(1, 4 * detail_);
         for (int i = 0; i < n; ++i) {
             const qint64 p = r_.Pick(refs_.products);
             const QString name = b_.ProductName(p);
@@ -675,7 +678,7 @@ private:
     TVoucher Transfer(const QDate& date) {
         const qint64 w = r_.Pick(refs_.wholesale);
         b_.Start(date, 8, QStringLiteral("Interni prenos %1").arg(DocNo()));
-        const int n = r_.Int(1, 3);
+        const int n = r_.Int(1, 3 * detail_);
         for (int i = 0; i < n; ++i) {
             const qint64 p = r_.Pick(refs_.products);
             const qint64 a = r_.Cents(200000, 5000000);
@@ -704,6 +707,7 @@ private:
     TBuilder b_;
     int statement_ = 0;
     int cashBook_ = 0;
+    int detail_;  // a large company's documents have more items
 };
 
 // Collects vouchers and lines and writes them with multi-row inserts.
@@ -996,7 +1000,7 @@ TDemoSummary MakeDemoCompany(TConnection& c, const TDemoOptions& options,
     FillReferenceData(c, tripTable, refs, summary);
 
     TRandom random(kSeed);
-    TGenerator gen(random, refs);
+    TGenerator gen(random, refs, options.vouchers >= kLargeCompany ? 2 : 1);
     const qint64 firstId =
         c.SelectValue(QStringLiteral("SELECT COALESCE(MAX(preceptid), 0) + 1 FROM precept"))
             .toLongLong();

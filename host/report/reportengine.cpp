@@ -208,13 +208,23 @@ void TReportEngine::SetOutput(TReportOutput output, const QString& path) {
     path_ = path;
 }
 
-TReportTable TReportEngine::TableOf(TDataSet& ds, const QString& caption, bool totals) {
+TReportTable TReportEngine::TableOf(TDataSet& ds, const QString& caption, bool totals,
+                                    const QStringList& columns, const QStringList& summed) {
     TReportTable t;
     t.caption = caption;
     QVector<TField*> fields;
-    for (int i = 0; i < ds.FieldCount(); ++i)
-        if (ds.Fields(i).Visible())
-            fields << &ds.Fields(i);
+    if (columns.isEmpty()) {
+        for (int i = 0; i < ds.FieldCount(); ++i)
+            if (ds.Fields(i).Visible())
+                fields << &ds.Fields(i);
+    } else {
+        for (const QString& name : columns)
+            fields << &ds.FieldByName(name);
+    }
+    auto isSummed = [&](const TField* f) {
+        return f->DataType() == TFieldType::Float &&
+               (summed.isEmpty() || summed.contains(f->FieldName(), Qt::CaseInsensitive));
+    };
     for (TField* f : fields) {
         t.titles << f->DisplayLabel();
         t.numeric << IsNumeric(*f);
@@ -241,7 +251,7 @@ TReportTable TReportEngine::TableOf(TDataSet& ds, const QString& caption, bool t
             const QVariant v = ds.RecordValue(rec, fields[c]->Index());
             cells << ds.DisplayTextAt(rec, *fields[c]);
             raw << fields[c]->SystemText(v);
-            if (fields[c]->DataType() == TFieldType::Float)
+            if (isSummed(fields[c]))
                 sums[c] += v.toDouble();
         }
         t.rows << cells;
@@ -252,7 +262,7 @@ TReportTable TReportEngine::TableOf(TDataSet& ds, const QString& caption, bool t
     if (totals && std::any_of(fields.begin(), fields.end(),
                               [](TField* f) { return f->DataType() == TFieldType::Float; })) {
         for (int c = 0; c < fields.size(); ++c) {
-            if (fields[c]->DataType() != TFieldType::Float) {
+            if (!isSummed(fields[c])) {
                 t.totals << (c == 0 ? QStringLiteral("Ukupno") : QString());
                 continue;
             }
@@ -270,8 +280,9 @@ QVector<QPair<QString, QString>> TReportEngine::RecordOf(TDataSet& ds) {
     if (!ds.Active() || ds.IsEmpty())
         return pairs;
     for (int i = 0; i < ds.FieldCount(); ++i) {
+        // A field without a caption of its own (a key) says nothing to the reader.
         const TField& f = ds.Fields(i);
-        if (f.Visible())
+        if (f.Visible() && f.DisplayLabel() != f.FieldName())
             pairs.append({f.DisplayLabel(), f.DisplayText()});
     }
     return pairs;
@@ -367,14 +378,32 @@ void TReportEngine::ExecuteLogReport(TDataSet& rows, const QString& title, const
     Emit(std::move(d));
 }
 
+// A card's lines: date, number, text and amounts; the totals row adds up the sides and
+// shows the closing balance, not a sum of running balances.
+TReportTable TReportEngine::CardTable(TDataSet& lines) {
+    QStringList columns;
+    for (const char* name : {"preceptdate", "number", "description", "debit", "credit", "balance"})
+        if (lines.FindField(QString::fromLatin1(name)))
+            columns << QString::fromLatin1(name);
+    const bool card = columns.size() == 6;
+    TReportTable t = TableOf(
+        lines, {}, true, card ? columns : QStringList(),
+        card ? QStringList{QStringLiteral("debit"), QStringLiteral("credit")} : QStringList());
+    if (card && !t.totals.isEmpty() && !t.rows.isEmpty())
+        t.totals.last() = t.rows.last().last();
+    return t;
+}
+
 void TReportEngine::ExecuteAccountReport(TDataSet& account, TDataSet& lines, const QString& text1,
                                          const QString& text2, const QString& text3,
                                          const QString& text4) {
     TReportDocument d;
     d.title = QStringLiteral("Kartica konta");
-    d.subtitles << text1 << text2 << text3 << text4;
+    d.subtitles << text1 << Period(text2, text3);
+    if (!text4.isEmpty())
+        d.subtitles << QStringLiteral("Analitika %1").arg(text4);
     d.header = RecordOf(account);
-    d.tables << TableOf(lines, {}, true);
+    d.tables << CardTable(lines);
     Emit(std::move(d));
 }
 
@@ -383,7 +412,7 @@ void TReportEngine::ExecuteAccountGroupReport(TDataSet& lines, const QString& ca
     TReportDocument d;
     d.title = caption.isEmpty() ? QStringLiteral("Kartica grupe konta") : caption;
     d.subtitles << Period(from, to);
-    d.tables << TableOf(lines, {}, true);
+    d.tables << CardTable(lines);
     Emit(std::move(d));
 }
 
@@ -404,7 +433,7 @@ void TReportEngine::ExecuteGroupSyntheticReport(TDataSet& lines, TDataSet& total
     TReportDocument d;
     d.title = caption.isEmpty() ? QStringLiteral("Kartica grupe po sintetici") : caption;
     d.subtitles << Period(from, to);
-    d.tables << TableOf(lines, {}, true) << TableOf(totals, QStringLiteral("Sintetika"), true);
+    d.tables << CardTable(lines) << TableOf(totals, QStringLiteral("Sintetika"), true);
     Emit(std::move(d));
 }
 

@@ -74,9 +74,11 @@ public:
     void ExecuteClosingSheetReport(TDataSet& rows, TDataSet& precepts, const QString& text,
                                    const QString& start, const QString& end);
 
-    // The rows of a dataset as a report table; the dataset's position is kept.
-    static TReportTable TableOf(TDataSet& dataSet, const QString& caption = {},
-                                bool totals = false);
+    // The rows of a dataset as a report table; the dataset's position is kept. Columns
+    // name the fields shown, in order (empty: every visible field); summed names the
+    // fields the totals row adds up (empty: every amount).
+    static TReportTable TableOf(TDataSet& dataSet, const QString& caption = {}, bool totals = false,
+                                const QStringList& columns = {}, const QStringList& summed = {});
     static QVector<QPair<QString, QString>> RecordOf(TDataSet& dataSet);
 
 private:
@@ -84,6 +86,7 @@ private:
     void Statement(const QString& defaultTitle, TDataSet& rows, const QString& text,
                    const QString& start, const QString& end);
     static QString Period(const QString& from, const QString& to);
+    static TReportTable CardTable(TDataSet& lines);
 
     QWidget* owner_;
     TReportOutput output_ = TReportOutput::Preview;

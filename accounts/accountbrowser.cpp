@@ -1,0 +1,270 @@
+#include "accounts/accountbrowser.h"
+
+#include "host/data/query.h"
+#include "host/ui/uiservice.h"
+#include "ledger/financialdm.h"
+#include "ledger/ledgercaptions.h"
+
+namespace fin {
+
+namespace {
+
+QString Base(TChart chart) {
+    return chart == TChart::New
+               ? QStringLiteral(
+                     "SELECT *, (accountnewid + 0.0) AS debit, (accountnewid + 0.0) "
+                     "AS credit, (accountnewid + 0.0) AS balance FROM accountnew ")
+               : QStringLiteral(
+                     "SELECT *, (accountid + 0.0) AS debit, (accountid + 0.0) AS "
+                     "credit, (accountid + 0.0) AS balance FROM account ");
+}
+
+void WriteValues(TQuery& rows, int recNo, const TTurnover& t) {
+    rows.SetRecordValue(recNo, rows.FieldByName(QStringLiteral("debit")).Index(), t.debit);
+    rows.SetRecordValue(recNo, rows.FieldByName(QStringLiteral("credit")).Index(), t.credit);
+    rows.SetRecordValue(recNo, rows.FieldByName(QStringLiteral("balance")).Index(), t.Balance());
+}
+
+void ShowValueColumns(TQuery& rows, bool visible) {
+    for (const char* name : {"debit", "credit", "balance"})
+        if (TField* f = rows.FindField(QString::fromLatin1(name)))
+            f->SetVisible(visible);
+}
+
+}  // namespace
+
+TAccountBrowser::TAccountBrowser(TFinancialDM& dm) : dm_(dm) {}
+
+TChart TAccountBrowser::Chart() const {
+    return dm_.UseNewChart ? TChart::New : TChart::Old;
+}
+
+TQuery& TAccountBrowser::Accounts() const {
+    return dm_.UseNewChart ? dm_.AccountNewZQ() : dm_.AccountZQ();
+}
+
+TQuery& TAccountBrowser::Subaccounts() const {
+    return dm_.SubaccountZQ();
+}
+
+QString TAccountBrowser::ParseSQL() const {
+    QStringList conditions;
+    if (!ContoText.isEmpty())
+        conditions << QStringLiteral("code LIKE :Code");
+    if (!ContoNameText.isEmpty())
+        conditions << QStringLiteral("name LIKE :Name");
+    QString sql = Base(Chart());
+    if (!conditions.isEmpty())
+        sql += QStringLiteral("WHERE ") + conditions.join(QStringLiteral(" AND "));
+    return sql;
+}
+
+void TAccountBrowser::SwitchChart(bool newChart) {
+    Subaccounts().Close();
+    dm_.AccountZQ().Close();
+    dm_.AccountNewZQ().Close();
+    dm_.UseNewChart = newChart;
+}
+
+void TAccountBrowser::Search() {
+    Subaccounts().Close();
+    dm_.AccountZQ().Close();
+    dm_.AccountNewZQ().Close();
+    TQuery& accounts = Accounts();
+    accounts.DisableControls();
+    try {
+        accounts.SetSQL(ParseSQL());
+        if (!ContoText.isEmpty())
+            accounts.ParamByName(QStringLiteral("Code")).SetValue(LikePrefix(ContoText, true));
+        if (!ContoNameText.isEmpty())
+            accounts.ParamByName(QStringLiteral("Name")).SetValue(LikePrefix(ContoNameText, true));
+        // Ordered before it opens, so the first account's sub-accounts load once.
+        accounts.SetIndexFieldNames(QStringLiteral("code"));
+        accounts.Open();
+    } catch (...) {
+        accounts.EnableControls();
+        throw;
+    }
+    accounts.EnableControls();
+    ComputeAccountValues();
+    if (ShowSubaccountValues)
+        ComputeSubaccountValues();
+
+    TQuery& subs = Subaccounts();
+    if (!SubaccountText.isEmpty() && subs.Active()) {
+        bool ok = false;
+        const qint64 code = SubaccountText.trimmed().toLongLong(&ok);
+        if (!ok) {
+            Ui().ShowMessage(TMessageType::Warning, res::SUBACC_CODE_WRN);
+            return;
+        }
+        subs.Locate(QStringLiteral("Code"), code);
+    } else if (!SubaccountNameText.isEmpty() && subs.Active()) {
+        if (!SubaccountNameLocate(SubaccountNameText, true)) {
+            subs.First();
+            Ui().ShowMessage(TMessageType::Warning, res::SUBACC_NAME_LOC_WRN);
+        }
+    }
+}
+
+void TAccountBrowser::ComputeAccountValues() {
+    TQuery& accounts = Accounts();
+    if (!AccountValuesShow) {
+        ShowValueColumns(accounts, false);
+        return;
+    }
+    if (!accounts.Active())
+        return;
+    TConnection* c = dm_.ZConnection();
+    if (!c)
+        throw TError(QStringLiteral("Nema veze sa bazom podataka."));
+    const TBusyCursor busy;
+    const int year = dm_.Options().FinancialYear;
+    const TChartTotals totals(*c, Chart(), QDate(year, 1, 1), QDate(year, 12, 31));
+    const bool prefix = Chart() == TChart::Old;
+    const int code = accounts.FieldByName(QStringLiteral("code")).Index();
+    accounts.DisableControls();
+    for (int rec = 1; rec <= accounts.RecordCount(); ++rec)
+        WriteValues(accounts, rec, totals.Of(accounts.RecordValue(rec, code).toString(), prefix));
+    ShowValueColumns(accounts, true);
+    accounts.EnableControls();
+}
+
+void TAccountBrowser::ComputeSubaccountValues() {
+    TQuery& subs = Subaccounts();
+    if (!ShowSubaccountValues) {
+        ShowValueColumns(subs, false);
+        dm_.SubaccountsReloaded = true;
+        return;
+    }
+    if (!subs.Active() || subs.IsEmpty())
+        return;
+    TConnection* c = dm_.ZConnection();
+    if (!c)
+        throw TError(QStringLiteral("Nema veze sa bazom podataka."));
+    const TBusyCursor busy;
+    const int year = dm_.Options().FinancialYear;
+    const auto totals =
+        SubaccountTotals(*c, Chart(), Accounts().FieldByName(QStringLiteral("code")).AsString(),
+                         QDate(year, 1, 1), QDate(year, 12, 31));
+    const int code = subs.FieldByName(QStringLiteral("Code")).Index();
+    subs.DisableControls();
+    for (int rec = 1; rec <= subs.RecordCount(); ++rec)
+        WriteValues(subs, rec, totals.value(subs.RecordValue(rec, code).toLongLong()));
+    ShowValueColumns(subs, true);
+    subs.EnableControls();
+    dm_.SubaccountsReloaded = false;
+}
+
+bool TAccountBrowser::SubaccountNameLocate(const QString& text, bool fromFirst) {
+    QString pattern = text;
+    bool anchored = true;
+    while (pattern.startsWith(QLatin1Char('%'))) {
+        pattern.remove(0, 1);
+        anchored = false;
+    }
+    if (const int cut = pattern.indexOf(QLatin1Char('%')); cut >= 0)
+        pattern.truncate(cut);
+    pattern = pattern.toLower();
+    TQuery& subs = Subaccounts();
+    if (!subs.Active())
+        return false;
+    const int name = subs.FieldByName(QStringLiteral("name")).Index();
+    const int start = fromFirst ? 1 : qMax(subs.RecNo(), 1);
+    for (int rec = start; rec <= subs.RecordCount(); ++rec) {
+        const QString candidate = subs.RecordValue(rec, name).toString().toLower();
+        if (anchored ? candidate.startsWith(pattern) : candidate.contains(pattern)) {
+            subs.SetRecNo(rec);
+            return true;
+        }
+    }
+    return false;
+}
+
+bool TAccountBrowser::SearchNext() {
+    TQuery& subs = Subaccounts();
+    if (!SubaccountText.isEmpty() || SubaccountNameText.isEmpty() || !subs.Active())
+        return false;
+    const int before = subs.RecNo();
+    subs.Next();
+    if (subs.RecNo() != before && SubaccountNameLocate(SubaccountNameText, false))
+        return true;
+    subs.First();
+    Ui().ShowMessage(TMessageType::Warning, res::SUBACC_NAME_LOC_NEXT_WRN);
+    return false;
+}
+
+TAccountDesc TAccountBrowser::Current(bool withSubaccount) const {
+    TAccountDesc d;
+    TQuery& accounts = Accounts();
+    if (!accounts.Active() || accounts.IsEmpty())
+        return d;
+    if (dm_.UseNewChart) {
+        d.CodeNew = accounts.FieldByName(QStringLiteral("code")).AsString();
+        d.AccountNewID =
+            static_cast<qint32>(accounts.FieldByName(QStringLiteral("accountnewid")).AsInteger());
+    } else {
+        d.Code = accounts.FieldByName(QStringLiteral("code")).AsString();
+        d.AccountID =
+            static_cast<qint32>(accounts.FieldByName(QStringLiteral("accountid")).AsInteger());
+    }
+    d.Name = accounts.FieldByName(QStringLiteral("name")).AsString();
+    d.AccountType = accounts.FieldByName(QStringLiteral("type")).AsString();
+    TQuery& subs = Subaccounts();
+    if (withSubaccount && subs.Active() && !subs.IsEmpty()) {
+        d.SubaccountCode = subs.FieldByName(QStringLiteral("Code")).AsString();
+        d.SubaccountName = subs.FieldByName(QStringLiteral("name")).AsString();
+    }
+    return d;
+}
+
+bool TAccountBrowser::GetAccountByCode(TConnection& connection, TAccountDesc& desc, bool newChart) {
+    const TResultSet r = connection.Select(
+        newChart ? QStringLiteral("SELECT accountnewid, code, name, type FROM accountnew WHERE "
+                                  "code = ?")
+                 : QStringLiteral("SELECT accountid, code, name, type FROM account WHERE code = ?"),
+        {newChart ? desc.CodeNew : desc.Code});
+    if (r.rows.size() != 1)
+        return false;
+    const auto& row = r.rows[0];
+    (newChart ? desc.AccountNewID : desc.AccountID) = row[0].toInt();
+    (newChart ? desc.CodeNew : desc.Code) = row[1].toString();
+    desc.Name = row[2].toString();
+    desc.AccountType = row[3].toString();
+    return true;
+}
+
+bool TAccountBrowser::GetSubAccountByCode(TFinancialDM& dm, TAccountDesc& desc, bool newChart) {
+    TConnection* c = dm.ZConnection();
+    if (!c)
+        throw TError(QStringLiteral("Nema veze sa bazom podataka."));
+    const TResultSet r = c->Select(
+        newChart ? QStringLiteral("SELECT code, name, type FROM accountnew WHERE accountnewid = ?")
+                 : QStringLiteral("SELECT code, name, type FROM account WHERE accountid = ?"),
+        {newChart ? desc.AccountNewID : desc.AccountID});
+    if (r.rows.size() != 1)
+        return false;
+    (newChart ? desc.CodeNew : desc.Code) = r.rows[0][0].toString();
+    desc.Name = r.rows[0][1].toString();
+    desc.AccountType = r.rows[0][2].toString();
+    // The type names the sub-account table; one that is no safe name has no rows.
+    const QString type = desc.AccountType;
+    if (!TConnection::IsSafeIdentifier(type) ||
+        !TConnection::IsSafeIdentifier(type + QStringLiteral("id")))
+        return false;
+    bool ok = false;
+    const qint64 id = desc.SubaccountCode.trimmed().toLongLong(&ok);
+    const QString key = TConnection::QuoteIdentifier(type + QStringLiteral("id"));
+    try {
+        return c->Select(QStringLiteral("SELECT %1 FROM %2 WHERE %1 = ?")
+                             .arg(key, TConnection::QuoteIdentifier(type)),
+                         {ok ? id : 0})
+                   .rows.size() == 1;
+    } catch (const TConnectionLost&) {
+        throw;
+    } catch (const TDbError&) {
+        return false;  // a type whose table does not exist has no sub-accounts
+    }
+}
+
+}  // namespace fin

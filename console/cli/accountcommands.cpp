@@ -1,0 +1,329 @@
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRegularExpression>
+
+#include "accounts/accountbrowser.h"
+#include "console/cli/cli.h"
+#include "console/cli/session.h"
+#include "host/common/rounding.h"
+#include "host/common/textformat.h"
+#include "host/data/query.h"
+#include "host/report/reportengine.h"
+#include "ledger/ledgercaptions.h"
+#include "reports/accountcard.h"
+
+namespace fin {
+
+namespace {
+
+// Options of one command: "--name value" pairs, bare flags and positional words.
+struct TArgs {
+    QStringList positional;
+    QHash<QString, QString> values;
+    QSet<QString> flags;
+
+    // False, with a message, on an unknown option or a missing value.
+    bool Parse(const QStringList& args, const QStringList& valued, const QStringList& bare,
+               TCliContext& ctx) {
+        for (int i = 0; i < args.size(); ++i) {
+            const QString& a = args[i];
+            if (!a.startsWith(QLatin1String("--"))) {
+                positional << a;
+            } else if (valued.contains(a)) {
+                if (i + 1 >= args.size()) {
+                    ctx.err << "Opciji " << a << " nedostaje vrednost.\n";
+                    return false;
+                }
+                values.insert(a, args[++i]);
+            } else if (bare.contains(a)) {
+                flags.insert(a);
+            } else {
+                ctx.err << "Nepoznata opcija: " << a << '\n';
+                return false;
+            }
+        }
+        return true;
+    }
+};
+
+enum class TFormat { Text, Csv, Json, Pdf };
+
+bool ParseFormat(const QString& text, bool pdfAllowed, TFormat& format, TCliContext& ctx) {
+    if (text.isEmpty() || text == QLatin1String("text"))
+        format = TFormat::Text;
+    else if (text == QLatin1String("csv"))
+        format = TFormat::Csv;
+    else if (text == QLatin1String("json"))
+        format = TFormat::Json;
+    else if (text == QLatin1String("pdf") && pdfAllowed)
+        format = TFormat::Pdf;
+    else {
+        ctx.err << "Nepoznat format: " << text
+                << (pdfAllowed ? " (text, csv, json ili pdf)\n" : " (text, csv ili json)\n");
+        return false;
+    }
+    return true;
+}
+
+QString Amount(double value, TFormat format) {
+    return FormatFloat(
+        format == TFormat::Text ? QStringLiteral("#,##0.00") : QStringLiteral("0.00"), value,
+        format == TFormat::Text ? TNumberStyle::Display : TNumberStyle::System);
+}
+
+QString CsvCell(QString text) {
+    if (text.contains(QLatin1Char(';')) || text.contains(QLatin1Char('"')) ||
+        text.contains(QLatin1Char('\n'))) {
+        text.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+        return QLatin1Char('"') + text + QLatin1Char('"');
+    }
+    return text;
+}
+
+void CsvRow(QTextStream& out, const QStringList& cells) {
+    QStringList quoted;
+    for (const QString& c : cells)
+        quoted << CsvCell(c);
+    out << quoted.join(QLatin1Char(';')) << '\n';
+}
+
+bool CheckCode(const QString& code, TCliContext& ctx) {
+    static const QRegularExpression digits(QStringLiteral("^[0-9]{1,9}$"));
+    if (digits.match(code).hasMatch())
+        return true;
+    ctx.err << res::CARD_CODE_ERR.arg(code) << '\n';
+    return false;
+}
+
+int Card(const QStringList& raw, TCliContext& ctx) {
+    TArgs args;
+    if (!args.Parse(raw, {"--subaccount", "--from", "--to", "--format", "--output"},
+                    {"--old-chart"}, ctx))
+        return kExitUsage;
+    if (args.positional.size() != 1) {
+        ctx.err << "Navedite tačno jedan konto.\n";
+        return kExitUsage;
+    }
+    TFormat format;
+    if (!ParseFormat(args.values.value("--format"), true, format, ctx))
+        return kExitUsage;
+    const QString code = args.positional[0].trimmed();
+    if (!CheckCode(code, ctx))
+        return kExitRefused;
+    const QString subaccount = args.values.value("--subaccount").trimmed();
+    if (args.values.contains("--subaccount")) {
+        bool ok = false;
+        if (subaccount.toLongLong(&ok) <= 0 || !ok) {
+            ctx.err << res::SUBACC_CODE_WRN << '\n';
+            return kExitRefused;
+        }
+    }
+
+    TSession session;
+    const bool newChart = !args.flags.contains("--old-chart");
+    session.dm.UseNewChart = newChart;
+    TAccountDesc desc;
+    (newChart ? desc.CodeNew : desc.Code) = code;
+    if (!TAccountBrowser::GetAccountByCode(session.connection, desc, newChart)) {
+        ctx.err << res::ACCOUNT_MISSING_ERR.arg(code) << '\n';
+        return kExitRefused;
+    }
+    // The report shows the account's row, so the chart's list stands on it.
+    TAccountBrowser browser(session.dm);
+    browser.ContoText = code;
+    browser.Search();
+    browser.Accounts().Locate(QStringLiteral("code"), code);
+
+    TAccountCard card(session.dm);
+    card.OpenAccount(newChart ? desc.AccountNewID : desc.AccountID, subaccount);
+    if (args.values.contains("--from"))
+        card.From = args.values.value("--from");
+    if (args.values.contains("--to"))
+        card.To = args.values.value("--to");
+    card.Show();
+
+    const QString name = subaccount.isEmpty() ? desc.Name
+                                              : session.dm.GetSubAccountName(
+                                                    desc.AccountType, subaccount.toLongLong());
+    TQuery& lines = card.Lines();
+    if (format == TFormat::Pdf) {
+        const QString path = args.values.value(
+            "--output", QStringLiteral("kartica-%1%2.pdf")
+                            .arg(code, subaccount.isEmpty() ? QString() : "-" + subaccount));
+        TReportEngine engine;
+        engine.SetOutput(TReportOutput::Pdf, path);
+        engine.ExecuteAccountReport(browser.Accounts(), lines, name, card.From, card.To,
+                                    subaccount);
+        ctx.out << "Kartica je sačuvana u " << QFileInfo(path).absoluteFilePath() << '\n';
+        return kExitOk;
+    }
+
+    auto value = [&](const char* field) -> TField& {
+        return lines.FieldByName(QString::fromLatin1(field));
+    };
+    auto money = [](double v) { return BetterRoundTo(v, -2); };
+    if (format == TFormat::Json) {
+        QJsonArray rows;
+        for (lines.First(); !lines.Eof(); lines.Next()) {
+            // The opening row stands for many vouchers, so it names none.
+            const bool opening = lines.RecNo() == card.PreviousBalanceRow();
+            rows.append(QJsonObject{
+                {"preceptid", opening ? QJsonValue() : QJsonValue(value("preceptid").AsInteger())},
+                {"preceptdate", DateToSql(value("preceptdate").AsDate())},
+                {"number", value("number").AsString()},
+                {"description", value("description").AsString()},
+                {"debit", money(value("debit").AsFloat())},
+                {"credit", money(value("credit").AsFloat())},
+                {"balance", money(value("balance").AsFloat())},
+            });
+        }
+        const QJsonObject doc{
+            {"code", code},
+            {"name", name},
+            {"subaccount", subaccount},
+            {"from", card.From},
+            {"to", card.To},
+            {"openingRow", card.PreviousBalanceRow() > 0},
+            {"lines", rows},
+            {"totals", QJsonObject{{"debit", money(card.TotalDebit())},
+                                   {"credit", money(card.TotalCredit())},
+                                   {"balance", money(card.TotalBalance())}}},
+        };
+        ctx.out << QJsonDocument(doc).toJson(QJsonDocument::Indented);
+        return kExitOk;
+    }
+    if (format == TFormat::Csv) {
+        CsvRow(ctx.out, {"preceptdate", "number", "description", "debit", "credit", "balance"});
+        for (lines.First(); !lines.Eof(); lines.Next())
+            CsvRow(ctx.out,
+                   {DateToSql(value("preceptdate").AsDate()), value("number").AsString(),
+                    value("description").AsString(), Amount(value("debit").AsFloat(), format),
+                    Amount(value("credit").AsFloat(), format),
+                    Amount(value("balance").AsFloat(), format)});
+        CsvRow(ctx.out,
+               {QString(), QString(), QStringLiteral("Ukupno"), Amount(card.TotalDebit(), format),
+                Amount(card.TotalCredit(), format), Amount(card.TotalBalance(), format)});
+        return kExitOk;
+    }
+    ctx.out << "Konto " << code << ' ' << desc.Name << '\n';
+    if (!subaccount.isEmpty())
+        ctx.out << "Analitika " << subaccount << ' ' << name << '\n';
+    ctx.out << "Period: " << DateToText(*MyDateStrToDate(card.From)) << " - "
+            << DateToText(*MyDateStrToDate(card.To)) << "\n\n";
+    auto line = [&](const QString& date, const QString& number, const QString& text,
+                    const QString& d, const QString& c, const QString& b) {
+        ctx.out << date.leftJustified(12) << number.leftJustified(16)
+                << text.leftJustified(36, ' ', true) << ' ' << d.rightJustified(17) << ' '
+                << c.rightJustified(17) << ' ' << b.rightJustified(17) << '\n';
+    };
+    line("Datum", "Broj", "Opis", "Duguje", "Potražuje", "Saldo");
+    for (lines.First(); !lines.Eof(); lines.Next())
+        line(DateToText(value("preceptdate").AsDate()), value("number").AsString(),
+             value("description").AsString(), Amount(value("debit").AsFloat(), format),
+             Amount(value("credit").AsFloat(), format), Amount(value("balance").AsFloat(), format));
+    line({}, {}, QStringLiteral("Ukupno"), Amount(card.TotalDebit(), format),
+         Amount(card.TotalCredit(), format), Amount(card.TotalBalance(), format));
+    return kExitOk;
+}
+
+int Accounts(const QStringList& raw, TCliContext& ctx) {
+    TArgs args;
+    if (!args.Parse(raw, {"--prefix", "--format"}, {"--values", "--old-chart"}, ctx))
+        return kExitUsage;
+    if (!args.positional.isEmpty()) {
+        ctx.err << "Nepoznat argument: " << args.positional.first() << '\n';
+        return kExitUsage;
+    }
+    TFormat format;
+    if (!ParseFormat(args.values.value("--format"), false, format, ctx))
+        return kExitUsage;
+    const QString prefix = args.values.value("--prefix").trimmed();
+    if (!prefix.isEmpty() && !CheckCode(prefix, ctx))
+        return kExitRefused;
+    const bool values = args.flags.contains("--values");
+
+    TSession session;
+    session.dm.UseNewChart = !args.flags.contains("--old-chart");
+    TAccountBrowser browser(session.dm);
+    browser.ContoText = prefix;
+    browser.AccountValuesShow = values;
+    browser.Search();
+    TQuery& accounts = browser.Accounts();
+    auto field = [&](const char* name) -> TField& {
+        return accounts.FieldByName(QString::fromLatin1(name));
+    };
+    auto typeCaption = [&] { return session.dm.GetTypeCaption(field("type").AsString()); };
+
+    if (format == TFormat::Json) {
+        QJsonArray rows;
+        for (accounts.First(); !accounts.Eof(); accounts.Next()) {
+            QJsonObject row{{"code", field("code").AsString()},
+                            {"name", field("name").AsString()},
+                            {"type", field("type").AsString()}};
+            if (values) {
+                row.insert("debit", field("debit").AsFloat());
+                row.insert("credit", field("credit").AsFloat());
+                row.insert("balance", field("balance").AsFloat());
+            }
+            rows.append(row);
+        }
+        ctx.out << QJsonDocument(rows).toJson(QJsonDocument::Indented);
+        return kExitOk;
+    }
+    if (format == TFormat::Csv) {
+        QStringList header{"code", "name", "type"};
+        if (values)
+            header << "debit"
+                   << "credit"
+                   << "balance";
+        CsvRow(ctx.out, header);
+    }
+    for (accounts.First(); !accounts.Eof(); accounts.Next()) {
+        QStringList cells{field("code").AsString(), field("name").AsString(),
+                          format == TFormat::Csv ? field("type").AsString() : typeCaption()};
+        if (values)
+            cells << Amount(field("debit").AsFloat(), format)
+                  << Amount(field("credit").AsFloat(), format)
+                  << Amount(field("balance").AsFloat(), format);
+        if (format == TFormat::Csv) {
+            CsvRow(ctx.out, cells);
+            continue;
+        }
+        ctx.out << cells[0].leftJustified(10) << cells[1].leftJustified(44, ' ', true) << ' '
+                << cells[2].leftJustified(16, ' ', true);
+        if (values)
+            ctx.out << ' ' << cells[3].rightJustified(17) << ' ' << cells[4].rightJustified(17)
+                    << ' ' << cells[5].rightJustified(17);
+        ctx.out << '\n';
+    }
+    return kExitOk;
+}
+
+}  // namespace
+
+QVector<TCliCommand> AccountCommands() {
+    return {
+        {{"card"},
+         QStringLiteral("KONTO [--subaccount ID] [--from DATUM] [--to DATUM] [--old-chart] "
+                        "[--format text|csv|json|pdf] [--output DATOTEKA]"),
+         QStringLiteral("Kartica konta: stavke proknjiženih naloga sa saldom i zbirovima."),
+         QStringLiteral(
+             "Stavke počinju 1. januara finansijske godine i idu do datuma --to; stavke pre\n"
+             "datuma --from su sabrane u red \"Prethodno stanje\". Datumi su iz finansijske\n"
+             "godine (2024-03-15 ili 15.3.2024.). Bez --old-chart važi novi kontni plan.\n"
+             "Format pdf štampa karticu u datoteku (podrazumevano kartica-KONTO.pdf)."),
+         Card},
+        {{"accounts"},
+         QStringLiteral("[--prefix PREFIKS] [--values] [--old-chart] [--format text|csv|json]"),
+         QStringLiteral("Kontni plan, po želji sa prometom i saldom godine."),
+         QStringLiteral(
+             "Sa --values uz svaki konto stoje duguje, potražuje i saldo proknjiženih naloga\n"
+             "finansijske godine; u starom kontnom planu konto obuhvata i svoja analitička\n"
+             "konta, u novom samo sebe. Prefiks sme da sadrži samo cifre."),
+         Accounts},
+    };
+}
+
+}  // namespace fin
