@@ -152,8 +152,10 @@ void TAccountBrowser::ComputeSubaccountValues() {
     for (int rec = 1; rec <= subs.RecordCount(); ++rec)
         WriteValues(subs, rec, totals.value(subs.RecordValue(rec, code).toLongLong()));
     ShowValueColumns(subs, true);
-    subs.EnableControls();
+    // Cleared before the grids hear of the values, so they do not take the list for a
+    // reloaded one.
     dm_.SubaccountsReloaded = false;
+    subs.EnableControls();
 }
 
 bool TAccountBrowser::SubaccountNameLocate(const QString& text, bool fromFirst) {

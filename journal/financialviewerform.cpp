@@ -4,6 +4,7 @@
 #include <QColor>
 #include <QHeaderView>
 
+#include "accounts/accountform.h"
 #include "host/forms/datasetmodel.h"
 #include "ledger/financialdm.h"
 #include "ledger/precepttypeform.h"
@@ -38,12 +39,20 @@ TFinancialViewerForm::TFinancialViewerForm(TFinancialDM& dm, QWidget* parent)
                    QKeySequence(QStringLiteral("Ctrl+T")));
     connect(PreceptTypeAdmin, &QAction::triggered, this,
             &TFinancialViewerForm::PreceptTypeAdminExecute);
+    AccountAdmin = AddCommand(QStringLiteral("AccountAdmin"), QStringLiteral("Konta"),
+                              QKeySequence(QStringLiteral("Ctrl+G")));
+    connect(AccountAdmin, &QAction::triggered, this, &TFinancialViewerForm::AccountAdminExecute);
+}
+
+void TFinancialViewerForm::AccountAdminExecute() {
+    auto* form = new TAccountForm(dm_, this);
+    ShowModal(*form);
 }
 
 void TFinancialViewerForm::PreceptTypeAdminExecute() {
     // The form frees itself when it closes.
     auto* form = new TPreceptTypeForm(dm_, this);
-    form->exec();
+    ShowModal(*form);
 }
 
 TFinancialNavigatorForm::TFinancialNavigatorForm(QWidget* parent) : TCustomNavigatorForm(parent) {

@@ -15,10 +15,13 @@ public:
 
     QAction* FinancialAccountingNew;
     QAction* PreceptTypeAdmin;
+    QAction* AccountAdmin;
     TDataSetModel* Model() const { return model_; }
 
     // The voucher-type editor, modal over the list.
     void PreceptTypeAdminExecute();
+    // The chart of accounts, modal over the list.
+    void AccountAdminExecute();
 
 private:
     TFinancialDM& dm_;

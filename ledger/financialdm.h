@@ -110,6 +110,10 @@ public:
     QString UsedOldCodes;
     QStringList ReservedPreceptTypes;
 
+    // How screens open a voucher in the editor: the package's own service, set by the
+    // snap-in while it is loaded.
+    std::function<void(int preceptId)> OpenPrecept;
+
     // Today, as new vouchers see it; tests fix it.
     std::function<QDate()> Today = [] { return QDate::currentDate(); };
 

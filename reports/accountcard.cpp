@@ -1,5 +1,7 @@
 #include "reports/accountcard.h"
 
+#include <QRegularExpression>
+
 #include "host/common/rounding.h"
 #include "host/common/textformat.h"
 #include "host/data/query.h"
@@ -98,8 +100,16 @@ void TAccountCard::OpenAccount(qint64 accountId, const QString& subaccountCode) 
 }
 
 void TAccountCard::OpenGroup(const QString& fromPrefix, const QString& toPrefix) {
-    GroupFrom = fromPrefix.trimmed();
-    GroupTo = toPrefix.trimmed();
+    static const QRegularExpression digits(QStringLiteral("^[0-9]{1,9}$"));
+    const QString from = fromPrefix.trimmed(), to = toPrefix.trimmed();
+    if (!digits.match(from).hasMatch())
+        throw TError(res::CARD_CODE_ERR.arg(from));
+    if (!to.isEmpty() && !digits.match(to).hasMatch())
+        throw TError(res::CARD_CODE_ERR.arg(to));
+    if (!to.isEmpty() && to < from)
+        throw TError(res::CARD_RANGE_ERR.arg(from, to));
+    GroupFrom = from;
+    GroupTo = to;
     AccountID = 0;
     SubaccountCode.clear();
     IsDialog = true;

@@ -130,9 +130,12 @@ TFinancialSnapin::TFinancialSnapin(const IConsolePtr& console) : TCustomSnapin(c
     image_ = SnapinImage();
     viewer_ = std::make_shared<TFinancialViewer>(console);
     navigator_ = std::make_shared<TFinancialNavigator>(console);
+    // Cards open a voucher through the package's own service.
+    DM().OpenPrecept = [this](int preceptId) { OpenPrecept(preceptId); };
 }
 
 TFinancialSnapin::~TFinancialSnapin() {
+    DM().OpenPrecept = nullptr;
     viewer_.reset();
     navigator_.reset();
 }

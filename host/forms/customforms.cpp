@@ -118,6 +118,23 @@ void TCustomNavigatorForm::SetSearchValue(const QString& key, const QString& val
         SearchVLE->item(row, 1)->setText(value);
 }
 
+namespace {
+std::function<int(QDialog&)>& ModalRunner() {
+    static std::function<int(QDialog&)> runner;
+    return runner;
+}
+}  // namespace
+
+int ShowModal(QDialog& dialog) {
+    if (ModalRunner())
+        return ModalRunner()(dialog);
+    return dialog.exec();
+}
+
+void SetModalRunner(std::function<int(QDialog&)> runner) {
+    ModalRunner() = std::move(runner);
+}
+
 TCustomDetailForm::TCustomDetailForm(QWidget* parent) : QDialog(parent) {
     setAttribute(Qt::WA_DeleteOnClose);
 }

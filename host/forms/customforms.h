@@ -6,6 +6,7 @@
 #include <QTableWidget>
 #include <QToolBar>
 #include <QWidget>
+#include <functional>
 
 namespace fin {
 
@@ -58,6 +59,11 @@ protected:
 private:
     int RowOf(const QString& key) const;
 };
+
+// Every modal form of the module is shown through here, so that a test can drive the
+// form instead of waiting on it. Returns the dialog's result.
+int ShowModal(QDialog& dialog);
+void SetModalRunner(std::function<int(QDialog&)> runner);  // null restores exec()
 
 // Base of a module's record editor dialogs.
 class TCustomDetailForm : public QDialog {
