@@ -115,9 +115,7 @@ void TAccountBrowser::ComputeAccountValues() {
     }
     if (!accounts.Active())
         return;
-    TConnection* c = dm_.ZConnection();
-    if (!c)
-        throw TError(QStringLiteral("Nema veze sa bazom podataka."));
+    TConnection* c = &dm_.Require();
     const TBusyCursor busy;
     const int year = dm_.Options().FinancialYear;
     const TChartTotals totals(*c, Chart(), QDate(year, 1, 1), QDate(year, 12, 31));
@@ -139,9 +137,7 @@ void TAccountBrowser::ComputeSubaccountValues() {
     }
     if (!subs.Active() || subs.IsEmpty())
         return;
-    TConnection* c = dm_.ZConnection();
-    if (!c)
-        throw TError(QStringLiteral("Nema veze sa bazom podataka."));
+    TConnection* c = &dm_.Require();
     const TBusyCursor busy;
     const int year = dm_.Options().FinancialYear;
     const auto totals =
@@ -237,9 +233,7 @@ bool TAccountBrowser::GetAccountByCode(TConnection& connection, TAccountDesc& de
 }
 
 bool TAccountBrowser::GetSubAccountByCode(TFinancialDM& dm, TAccountDesc& desc, bool newChart) {
-    TConnection* c = dm.ZConnection();
-    if (!c)
-        throw TError(QStringLiteral("Nema veze sa bazom podataka."));
+    TConnection* c = &dm.Require();
     const TResultSet r = c->Select(
         newChart ? QStringLiteral("SELECT code, name, type FROM accountnew WHERE accountnewid = ?")
                  : QStringLiteral("SELECT code, name, type FROM account WHERE accountid = ?"),

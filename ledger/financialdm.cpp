@@ -186,7 +186,7 @@ TFinancialDM::~TFinancialDM() {
 
 TConnection& TFinancialDM::Db() const {
     if (!Connected())
-        throw TError(QStringLiteral("Nema veze sa bazom podataka."));
+        throw TError(res::CMN_NO_CONNECTION_ERR);
     return *ZConnection();
 }
 

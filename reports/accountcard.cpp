@@ -30,6 +30,14 @@ void SetStatement(TQuery& query, QString sql, const QVariantList& values) {
         query.ParamByName(QStringLiteral("F%1").arg(i)).SetValue(values[i]);
 }
 
+void AddAmountFields(TDataSet& table) {
+    table.AddField(QStringLiteral("debit"), TFieldType::Float, 0, QStringLiteral("Duguje"));
+    table.AddField(QStringLiteral("credit"), TFieldType::Float, 0, QStringLiteral("Potražuje"));
+    table.AddField(QStringLiteral("balance"), TFieldType::Float, 0, QStringLiteral("Saldo"));
+    for (const char* f : {"debit", "credit", "balance"})
+        table.FieldByName(QString::fromLatin1(f)).SetDisplayFormat(kCardFormat);
+}
+
 qint64 SubaccountNumber(const QString& text) {
     bool ok = false;
     const qint64 id = text.trimmed().toLongLong(&ok);
@@ -62,9 +70,7 @@ TQuery& TAccountCard::Lines() const {
 }
 
 void TAccountCard::ReadAccount() {
-    TConnection* c = dm_.ZConnection();
-    if (!c)
-        throw TError(QStringLiteral("Nema veze sa bazom podataka."));
+    TConnection* c = &dm_.Require();
     const TResultSet r = c->Select(
         Chart() == TChart::New
             ? QStringLiteral("SELECT code, name, type FROM accountnew WHERE accountnewid = ?")
@@ -261,9 +267,7 @@ int TAccountCard::TransferLines(const TAccountDesc& target) {
     const QVariant foreign = target.SubaccountCode.trimmed().isEmpty()
                                  ? QVariant()
                                  : QVariant(SubaccountNumber(target.SubaccountCode));
-    TConnection* c = dm_.ZConnection();
-    if (!c)
-        throw TError(QStringLiteral("Nema veze sa bazom podataka."));
+    TConnection* c = &dm_.Require();
     TQuery& lines = Lines();
     if (!lines.Active())
         return 0;
@@ -307,11 +311,7 @@ void TAccountCard::DeclareSubaccountTable(TDataSet& table) {
     table.AddField(QStringLiteral("code"), TFieldType::String, 9, QStringLiteral("Konto"));
     table.AddField(QStringLiteral("foreignid"), TFieldType::Integer, 0, QStringLiteral("Šifra"));
     table.AddField(QStringLiteral("foreignname"), TFieldType::String, 100, QStringLiteral("Naziv"));
-    for (const char* f : {"debit", "credit", "balance"})
-        table.AddField(QString::fromLatin1(f), TFieldType::Float, 0).SetDisplayFormat(kCardFormat);
-    table.FieldByName(QStringLiteral("debit")).SetDisplayLabel(QStringLiteral("Duguje"));
-    table.FieldByName(QStringLiteral("credit")).SetDisplayLabel(QStringLiteral("Potražuje"));
-    table.FieldByName(QStringLiteral("balance")).SetDisplayLabel(QStringLiteral("Saldo"));
+    AddAmountFields(table);
 }
 
 void TAccountCard::DeclareSyntheticTable(TDataSet& table) {
@@ -319,11 +319,7 @@ void TAccountCard::DeclareSyntheticTable(TDataSet& table) {
         return;
     table.AddField(QStringLiteral("code"), TFieldType::String, 9, QStringLiteral("Konto"));
     table.AddField(QStringLiteral("name"), TFieldType::String, 150, QStringLiteral("Naziv"));
-    for (const char* f : {"debit", "credit", "balance"})
-        table.AddField(QString::fromLatin1(f), TFieldType::Float, 0).SetDisplayFormat(kCardFormat);
-    table.FieldByName(QStringLiteral("debit")).SetDisplayLabel(QStringLiteral("Duguje"));
-    table.FieldByName(QStringLiteral("credit")).SetDisplayLabel(QStringLiteral("Potražuje"));
-    table.FieldByName(QStringLiteral("balance")).SetDisplayLabel(QStringLiteral("Saldo"));
+    AddAmountFields(table);
 }
 
 namespace {

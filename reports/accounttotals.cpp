@@ -37,6 +37,29 @@ void Net(TFinAccountDecs& row) {
     }
 }
 
+// Rows of id, code, sub-account or name, debit and credit.
+TFinAccounts ReadAccounts(const TResultSet& r, TChart chart, bool named) {
+    TFinAccounts result;
+    result.reserve(r.rows.size());
+    for (const auto& row : r.rows) {
+        TFinAccountDecs d;
+        d.AccountID = row[0].toLongLong();
+        d.Code = row[1].toString();
+        if (named)
+            d.Name = row[2].toString();
+        else
+            d.ForeignID = row[2].toLongLong();
+        d.Debit = row[3].toDouble();
+        d.Credit = row[4].toDouble();
+        if (chart == TChart::New) {
+            d.AccountNewID = d.AccountID;
+            d.CodeNew = d.Code;
+        }
+        result << d;
+    }
+    return result;
+}
+
 // UsedOldCodes holds ",code" entries; a code counts as used only as a whole entry, so
 // "20" is not taken for used because "201" is.
 bool TakeOldCode(QString& used, const QString& code) {
@@ -174,9 +197,7 @@ double GetAccountNewBalance(TConnection& connection, const QString& code, qint64
 double GetAccountNewPrevBalance(TFinancialDM& dm, const QString& code, qint64 subaccountId,
                                 const QDate& from, const QDate& to,
                                 const QString& preceptTypeNumber) {
-    TConnection* c = dm.ZConnection();
-    if (!c)
-        throw TError(QStringLiteral("Nema veze sa bazom podataka."));
+    TConnection* c = &dm.Require();
     const QDate prevFrom = from.addYears(-1);
     const QDate prevTo = to.addYears(-1);
     const int year = dm.Options().FinancialYear;
@@ -236,24 +257,10 @@ TFinAccounts GetAccounts(TConnection& connection, int year, const TAccountFilter
         kLinesOfRegistered + AccountJoin(f.chart, f.chart == TChart::Old) + s.joins +
         QStringLiteral("WHERE p.status = 'p'") + s.where +
         QStringLiteral(" GROUP BY a.code, pi.foreignid ORDER BY a.code, pi.foreignid");
-    const TResultSet r = connection.Select(sql, s.params);
-    TFinAccounts result;
-    result.reserve(r.rows.size());
-    for (const auto& row : r.rows) {
-        TFinAccountDecs d;
-        d.AccountID = row[0].toLongLong();
-        d.Code = row[1].toString();
-        d.ForeignID = row[2].toLongLong();
-        d.Debit = row[3].toDouble();
-        d.Credit = row[4].toDouble();
-        if (f.chart == TChart::New) {
-            d.AccountNewID = d.AccountID;
-            d.CodeNew = d.Code;
-        }
-        if (net)
+    TFinAccounts result = ReadAccounts(connection.Select(sql, s.params), f.chart, false);
+    if (net)
+        for (TFinAccountDecs& d : result)
             Net(d);
-        result << d;
-    }
     return result;
 }
 
@@ -275,23 +282,7 @@ TFinAccounts GetSynthAccounts(TConnection& connection, const TAccountFilter& fil
                         kLinesOfRegistered + AccountJoin(filter.chart) + s.joins +
                         QStringLiteral("WHERE p.status = 'p'") + s.where +
                         QStringLiteral(" GROUP BY a.code ORDER BY a.code");
-    const TResultSet r = connection.Select(sql, s.params);
-    TFinAccounts result;
-    result.reserve(r.rows.size());
-    for (const auto& row : r.rows) {
-        TFinAccountDecs d;
-        d.AccountID = row[0].toLongLong();
-        d.Code = row[1].toString();
-        d.Name = row[2].toString();
-        d.Debit = row[3].toDouble();
-        d.Credit = row[4].toDouble();
-        if (filter.chart == TChart::New) {
-            d.AccountNewID = d.AccountID;
-            d.CodeNew = d.Code;
-        }
-        result << d;
-    }
-    return result;
+    return ReadAccounts(connection.Select(sql, s.params), filter.chart, true);
 }
 
 std::array<double, 10> GetGroupBalance(const TFinAccounts& accounts, bool useNewCode) {
@@ -355,9 +346,7 @@ QHash<qint64, TTurnover> SubaccountTotals(TConnection& connection, TChart chart,
 
 TTurnover ExtSaldo(TFinancialDM& dm, const QString& accountCode, int subaccountId,
                    const QDate& date) {
-    TConnection* c = dm.ZConnection();
-    if (!c)
-        throw TError(QStringLiteral("Nema veze sa bazom podataka."));
+    TConnection* c = &dm.Require();
     const QDate from(date.year(), 1, 1);
     if (dm.NewChartYear())
         return GetAccountNewData(*c, accountCode, subaccountId, from, date, true);

@@ -15,6 +15,7 @@ inline const QString CMN_MOD_BANK_NAME = QStringLiteral("Banka");
 inline const QString CMN_MOD_PRODUCTION_NAME = QStringLiteral("Proizvodnja");
 inline const QString CMN_MOD_FA_NAME = QStringLiteral("Osnovna sredstva");
 
+inline const QString CMN_NO_CONNECTION_ERR = QStringLiteral("Nema veze sa bazom podataka.");
 inline const QString CMN_FIELD_REQUIRED_ERR = QStringLiteral("Polje \"%1\" mora biti popunjeno.");
 inline const QString CMN_FIELD_INVALIDE_ERR =
     QStringLiteral("Polje \"%1\" nema ispravnu vrednost.");

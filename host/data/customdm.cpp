@@ -29,7 +29,7 @@ void TCustomDM::CommonBeforeDelete(TDataSet&) {
 
 TConnection& TCustomDM::Require() const {
     if (!connection_)
-        throw TError(QStringLiteral("Nema veze sa bazom podataka."));
+        throw TError(res::CMN_NO_CONNECTION_ERR);
     return *connection_;
 }
 

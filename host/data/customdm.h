@@ -38,6 +38,8 @@ public:
                        const TColumnValues& overrides);
 
     const TValidator& Validator() const { return validator_; }
+    // The connection, or a clear error when there is none.
+    TConnection& Require() const;
 
 protected:
     virtual void CreateFieldValidations(TFieldValidations& validations) { Q_UNUSED(validations); }
@@ -45,8 +47,6 @@ protected:
     TDataSet& AddMemDataSet(const QString& name);
 
 private:
-    TConnection& Require() const;
-
     TConnection* connection_ = nullptr;
     std::vector<std::unique_ptr<TDataSet>> dataSets_;
     TValidator validator_;

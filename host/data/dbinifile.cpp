@@ -2,6 +2,8 @@
 
 #include <optional>
 
+#include "host/common/captions.h"
+
 namespace fin {
 
 void TDBIniFile::CreateTable(TConnection& connection) {
@@ -76,7 +78,7 @@ QDate TDBIniFile::ReadDate(const QString& section, const QString& name, const QD
 
 void TDBIniFile::WriteString(const QString& section, const QString& name, const QString& value) {
     if (!connection_)
-        throw TError(QStringLiteral("Nema veze sa bazom podataka."));
+        throw TError(res::CMN_NO_CONNECTION_ERR);
     connection_->Execute(
         QStringLiteral("INSERT INTO `ini` (`section`, `name`, `value`) VALUES (?, ?, ?) "
                        "ON DUPLICATE KEY UPDATE `value` = VALUES(`value`)"),

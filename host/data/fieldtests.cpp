@@ -42,7 +42,7 @@ bool TestUnique(const TField& field, const QString& table, const QString& column
                 const TColumnValues& alsoEqual, const QString& keyColumn) {
     TConnection* connection = field.DataSet().Connection();
     if (!connection)
-        throw TError(QStringLiteral("Nema veze sa bazom podataka."));
+        throw TError(res::CMN_NO_CONNECTION_ERR);
     const TField* key = field.DataSet().FindField(keyColumn);
     return TestUnique(*connection, field.Value(), table, column, alsoEqual, keyColumn,
                       key ? key->Value() : QVariant());

@@ -64,7 +64,7 @@ QVariantList TQuery::BoundValues() const {
 
 void TQuery::DoOpen() {
     if (!connection_)
-        throw TError(QStringLiteral("Nema veze sa bazom podataka."));
+        throw TError(res::CMN_NO_CONNECTION_ERR);
     TResultSet result = connection_->Select(parsedSql_, BoundValues());
     BindColumns(result.columns);
     ReserveRecords(static_cast<int>(result.rows.size()));
@@ -74,7 +74,7 @@ void TQuery::DoOpen() {
 
 void TQuery::ExecSQL() {
     if (!connection_)
-        throw TError(QStringLiteral("Nema veze sa bazom podataka."));
+        throw TError(res::CMN_NO_CONNECTION_ERR);
     rowsAffected_ = connection_->Execute(parsedSql_, BoundValues());
 }
 
@@ -213,7 +213,7 @@ void TQuery::WriteDeleteValues(const QVector<QVariant>& values) {
 
 void TQuery::WriteRecord(TRecord& record, const TRecord* before, bool inserting) {
     if (!connection_)
-        throw TError(QStringLiteral("Nema veze sa bazom podataka."));
+        throw TError(res::CMN_NO_CONNECTION_ERR);
     if (inserting)
         WriteInsert(record);
     else
@@ -222,7 +222,7 @@ void TQuery::WriteRecord(TRecord& record, const TRecord* before, bool inserting)
 
 void TQuery::WriteDelete(const TRecord& record) {
     if (!connection_)
-        throw TError(QStringLiteral("Nema veze sa bazom podataka."));
+        throw TError(res::CMN_NO_CONNECTION_ERR);
     WriteDeleteValues(record.values);
 }
 
@@ -231,7 +231,7 @@ void TQuery::ApplyUpdates() {
     if (!UpdatesPending())
         return;
     if (!connection_)
-        throw TError(QStringLiteral("Nema veze sa bazom podataka."));
+        throw TError(res::CMN_NO_CONNECTION_ERR);
     // Written on copies: a failure rolls back the database and leaves every pending edit
     // in memory exactly as it was, ready for another try.
     std::vector<TRecord>& records = Records();
