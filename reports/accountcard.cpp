@@ -97,12 +97,7 @@ void TAccountCard::OpenAccount(qint64 accountId, const QString& subaccountCode) 
     SubaccountCode = subaccountCode.trimmed();
     GroupFrom.clear();
     GroupTo.clear();
-    const int year = dm_.Options().FinancialYear;
-    From = DateToSql(QDate(year, 1, 1));
-    To = DateToSql(QDate(year, 12, 31));
-    Load(QDate(year, 12, 31));
-    previousRow_ = 0;
-    RunningBalance();
+    LoadYear();
 }
 
 void TAccountCard::OpenGroup(const QString& fromPrefix, const QString& toPrefix) {
@@ -119,6 +114,10 @@ void TAccountCard::OpenGroup(const QString& fromPrefix, const QString& toPrefix)
     AccountID = 0;
     SubaccountCode.clear();
     IsDialog = true;
+    LoadYear();
+}
+
+void TAccountCard::LoadYear() {
     const int year = dm_.Options().FinancialYear;
     From = DateToSql(QDate(year, 1, 1));
     To = DateToSql(QDate(year, 12, 31));

@@ -75,6 +75,7 @@ public:
 
 private:
     void ReadAccount();
+    void LoadYear();
     void Load(const QDate& to);
     void Fold(const QDate& from);
     void RunningBalance();
