@@ -89,6 +89,8 @@ TAccountDetailForm::TAccountDetailForm(TFinancialDM& dm, QWidget* parent)
     ToEdit = Edit(PeriodGB, "ToEdit");
     FromButton = Button(PeriodGB, "FromButton", QStringLiteral("..."));
     ToButton = Button(PeriodGB, "ToButton", QStringLiteral("..."));
+    for (QPushButton* b : {FromButton, ToButton})
+        b->setMaximumWidth(b->fontMetrics().horizontalAdvance(QStringLiteral("...")) + 16);
     FindButton = Button(PeriodGB, "FindButton", QStringLiteral("&Prikaži"));
     WithoutPreviousCB = new QCheckBox(QStringLiteral("Bez prethodnog stanja"), PeriodGB);
     WithoutPreviousCB->setObjectName("WithoutPreviousCB");

@@ -210,5 +210,40 @@ TEST_F(AccountForms, CardShowsThePeriodPrintsAndTransfersTheShownLines) {
     EXPECT_TRUE(ui.Unexpected().isEmpty()) << ui.Unexpected().join('|').toStdString();
 }
 
+TEST_F(AccountForms, NewAccountThroughTheCardEditorWithANewType) {
+    auto* form = new TAccountForm(*dm);
+    form->ContoEdit->setText("5");
+    form->SearchAction->trigger();
+    SetModalRunner([&](QDialog& dialog) {
+        auto& editor = dynamic_cast<TAccountDetailForm&>(dialog);
+        EXPECT_FALSE(editor.PeriodGB->isVisibleTo(&editor));
+        EXPECT_FALSE(editor.Transfer->isEnabled());
+        editor.CodeEdit->setText("5550");
+        emit editor.CodeEdit->textEdited("5550");
+        editor.NameEdit->setText("Putni troškovi");
+        emit editor.NameEdit->textEdited("Putni troškovi");
+        ui.AnswerText("Službena putovanja");
+        editor.AddTypeButton->click();
+        EXPECT_EQ(editor.TypeCombo->currentText(), "Službena putovanja");
+        editor.AccountOK->click();
+        return dialog.result();
+    });
+    form->AccountAdd->trigger();
+    const TResultSet r = Db().Select("SELECT name, type FROM accountnew WHERE code = '5550'");
+    ASSERT_EQ(r.rows.size(), 1);
+    EXPECT_EQ(r.rows[0][0].toString(), "Putni troškovi");
+    EXPECT_TRUE(r.rows[0][1].toString().startsWith("subaccount"))
+        << r.rows[0][1].toString().toStdString();
+    // A user type lets the account take sub-accounts.
+    ASSERT_TRUE(dm->AccountNewZQ().Locate("code", QStringLiteral("5550")));
+    form->UpdateActions();
+    EXPECT_TRUE(form->SubaccountAdd->isEnabled());
+    EXPECT_TRUE(ui.Unexpected().isEmpty()) << ui.Unexpected().join('|').toStdString();
+    QPointer<TAccountForm> alive(form);
+    form->close();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(alive.isNull());
+}
+
 }  // namespace
 }  // namespace fin::test
