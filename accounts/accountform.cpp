@@ -285,12 +285,14 @@ void TAccountForm::Build() {
 }
 
 void TAccountForm::BindAccountGrid() {
-    delete accountModel_;
+    TDataSetModel* previous = accountModel_;
     accountModel_ = new TDataSetModel(browser_.Accounts(), this);
     accountModel_->SetColumns({QStringLiteral("code"), QStringLiteral("name"),
                                QStringLiteral("debit"), QStringLiteral("credit"),
                                QStringLiteral("balance")});
     AccountGrid->setModel(accountModel_);
+    // The grid lets go of the old chart's model first; its row link goes with it.
+    delete previous;
     new TGridLink(AccountGrid, accountModel_);
     connect(accountModel_, &TDataSetModel::CurrentRowChanged, this, &TAccountForm::UpdateActions);
     connect(accountModel_, &QAbstractItemModel::modelReset, this, &TAccountForm::UpdateActions);

@@ -116,8 +116,8 @@ void TDBNavigator::UpdateButtons() {
 }
 
 TGridLink::TGridLink(QTableView* grid, TDataSetModel* model)
-    : QObject(grid), grid_(grid), model_(model) {
-    model_->DataSet().AddObserver(this);
+    : QObject(model), grid_(grid), model_(model), dataSet_(model->DataSet()) {
+    dataSet_.AddObserver(this);
     connect(grid_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex& current) {
                 if (!syncing_ && current.isValid())
@@ -127,11 +127,11 @@ TGridLink::TGridLink(QTableView* grid, TDataSetModel* model)
 }
 
 TGridLink::~TGridLink() {
-    model_->DataSet().RemoveObserver(this);
+    dataSet_.RemoveObserver(this);
 }
 
 void TGridLink::RowChosen(int row) {
-    TDataSet& ds = model_->DataSet();
+    TDataSet& ds = dataSet_;
     bool inserted = false;
     const int recNo = model_->RecNoOf(row, &inserted);
     if (inserted || (!ds.Editing() && recNo == ds.RecNo()))
@@ -159,7 +159,9 @@ void TGridLink::DataSetEvent(TDataSet&, TDataEvent event) {
 }
 
 void TGridLink::ShowCurrent() {
-    TDataSet& ds = model_->DataSet();
+    TDataSet& ds = dataSet_;
+    if (!grid_ || grid_->model() != model_)
+        return;
     const int row = ds.Active() ? ds.RecNo() - 1 : -1;
     if (row < 0 || row >= model_->rowCount() || grid_->currentIndex().row() == row)
         return;

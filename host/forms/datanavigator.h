@@ -1,10 +1,10 @@
 #pragma once
 
+#include <QPointer>
+#include <QTableView>
 #include <QToolBar>
 
 #include "host/data/dataset.h"
-
-class QTableView;
 
 namespace fin {
 
@@ -36,7 +36,8 @@ private:
 
 // Keeps a grid's current row and its dataset's cursor together: choosing a row moves the
 // cursor (posting a pending edit first), and the grid follows every move of the cursor. A
-// refused post keeps the grid on the record being edited.
+// refused post keeps the grid on the record being edited. The link belongs to the model
+// and goes with it; the grid may go first.
 class TGridLink : public QObject, public IDataSetObserver {
     Q_OBJECT
 public:
@@ -49,8 +50,9 @@ private:
     void RowChosen(int row);
     void ShowCurrent();
 
-    QTableView* grid_;
+    QPointer<QTableView> grid_;
     TDataSetModel* model_;
+    TDataSet& dataSet_;
     bool syncing_ = false;
 };
 

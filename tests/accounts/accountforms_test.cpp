@@ -137,6 +137,17 @@ TEST_F(AccountForms, SubaccountValuesNeverOutliveTheirAccount) {
     ui.AnswerText("4").AnswerText("2");
     form->AccountRangeOpen->trigger();
     EXPECT_EQ(ui.LastText(), res::CARD_RANGE_ERR.arg("4", "2"));
+
+    // Switching charts rebinds the grid; the old chart's list can change without it.
+    form->NewAccountingChartCB->setChecked(false);
+    OldAccount("2020", "Kupci (stari plan)");
+    form->SearchAction->trigger();
+    EXPECT_EQ(form->AccountGrid->model()->rowCount(), 1);
+    form->NewAccountingChartCB->setChecked(true);
+    dm->AccountZQ().Open();
+    dm->AccountZQ().Close();
+    form->SearchAction->trigger();
+    EXPECT_EQ(form->AccountGrid->model()->rowCount(), 2);
     QPointer<TAccountForm> alive(form);
     form->close();
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
