@@ -217,6 +217,14 @@ void TFinancialDM::DeclareFields() {
                               {"AccountNewType", TFieldType::String, 255, ""},
                               {"SubcontoName", TFieldType::String, 255, "Naziv analitike"}});
     Format(*preceptItemZQ_, {"debit", "credit"}, kValueFormat);
+    // Named for the messages of the line tests; the codes are what people see.
+    preceptItemZQ_->FieldByName(QStringLiteral("accountid"))
+        .SetDisplayLabel(QStringLiteral("Konto"));
+    preceptItemZQ_->FieldByName(QStringLiteral("accountnewid"))
+        .SetDisplayLabel(QStringLiteral("Novi konto"));
+    for (const char* hidden : {"preceptitemid", "preceptid", "accountid", "accountnewid",
+                               "AccountType", "AccountNewType"})
+        preceptItemZQ_->FieldByName(QString::fromLatin1(hidden)).SetVisible(false);
 
     DeclareAccount(*accountZQ_, "accountid");
     DeclareAccount(*accountNewZQ_, "accountnewid");
@@ -315,7 +323,18 @@ void TFinancialDM::InstallEvents() {
     };
     precepttypeZQ_->BeforePost = [this](TDataSet&) { PrecepttypeZQBeforePost(); };
     precepttypeZQ_->BeforeDelete = [this](TDataSet&) { PrecepttypeZQBeforeDelete(); };
-    preceptItemZQ_->BeforePost = [this](TDataSet& ds) { CommonBeforePost(ds); };
+    preceptItemZQ_->OnNewRecord = [this](TDataSet&) { PreceptItemZQNewRecord(); };
+    preceptItemZQ_->BeforePost = [this](TDataSet&) { PreceptItemZQBeforePost(); };
+    preceptItemZQ_->BeforeDelete = [this](TDataSet&) { PreceptItemZQBeforeDelete(); };
+    preceptItemZQ_->FieldByName(QStringLiteral("ContoCode")).OnChange = [this](TField&) {
+        PreceptItemZQCodeChange(false);
+    };
+    preceptItemZQ_->FieldByName(QStringLiteral("ContoNewCode")).OnChange = [this](TField&) {
+        PreceptItemZQCodeChange(true);
+    };
+    preceptItemZQ_->FieldByName(QStringLiteral("foreignid")).OnChange = [this](TField&) {
+        PreceptItemZQforeignidChange();
+    };
 
     for (TQuery* accounts : {accountZQ_, accountNewZQ_}) {
         TField& type = accounts->FieldByName(QStringLiteral("type"));
@@ -359,6 +378,12 @@ void TFinancialDM::CreateFieldValidations(TFieldValidations& v) {
     add(preceptZQ_, "registerdate", true, date);
     add(preceptItemZQ_, "credit", true);
     add(preceptItemZQ_, "debit", true);
+    add(preceptItemZQ_, "accountid", false,
+        [this](const TField& f) { return PreceptItemAccountTest(f, false); });
+    add(preceptItemZQ_, "accountnewid", false,
+        [this](const TField& f) { return PreceptItemAccountTest(f, true); });
+    add(preceptItemZQ_, "foreignid", false,
+        [this](const TField& f) { return PreceptItemSubaccountTest(f); });
     add(precepttypeZQ_, "name", true, notEmpty);
     add(precepttypeZQ_, "number", true, notEmpty);
     add(accountZQ_, "name", true, notEmpty);

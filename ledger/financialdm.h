@@ -82,6 +82,24 @@ public:
     // How the data module reaches the security module; unset: no user is recorded.
     std::function<std::shared_ptr<ISecurity>()> SecurityLookup;
 
+    // ---- Voucher lines ---------------------------------------------------------------
+    // Lines after the deleted one move up a number, so the numbers stay without a gap.
+    void RecalcPreceptItemSortNum(int deletedSort);
+    // Sub-account names of every loaded line, in memory only.
+    void FillSubcontoNames();
+
+    // Look-ups of the source modules' data.
+    QString GetRelatedEntityDescription(const QString& foreignTable, qint64 foreignId);
+    void GetWarehouseByID(qint64 warehouseId, QChar& priceType, QChar& methodType, QString& code);
+    QString GetPartnerTypeByID(qint64 partnerId);
+    QString GetDefaultCurrency();
+    // Home-currency amount of one unit of the currency.
+    double GetDefaultCurrRate(qint64 exchangeListId, const QString& currencyCode);
+    void GetRetailDocumentPayment(qint64 documentId, double& cash, double& cheque, double& card);
+    bool SpecificCategoryInDocumentFin(qint64 documentId);
+    bool DocumentHasAutoNivChild(qint64 documentId);
+    bool AutoNivParentIsInvoice(qint64 documentId);
+
     // ---- Account types and sub-accounts ----------------------------------------------
     // "key=statement" and "key#caption" entries.
     QStringList SubaccountSQL;
@@ -132,6 +150,13 @@ private:
     void PrecepttypeZQBeforePost();
     void PrecepttypeZQBeforeDelete();
     void SubaccountZQBeforeDelete();
+    void PreceptItemZQNewRecord();
+    void PreceptItemZQBeforePost();
+    void PreceptItemZQBeforeDelete();
+    void PreceptItemZQCodeChange(bool newChart);
+    void PreceptItemZQforeignidChange();
+    bool PreceptItemAccountTest(const TField& field, bool newChart) const;
+    bool PreceptItemSubaccountTest(const TField& field);
     bool AccountCodeTest(const TField& field, const QString& table, const QString& keyColumn);
 
     TQuery* preceptZQ_;
