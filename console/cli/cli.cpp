@@ -70,6 +70,7 @@ QVector<TCliCommand>& CliCommands() {
         QVector<TCliCommand> all = DbCommands();
         all += OptionsCommands();
         all += AccountCommands();
+        all += VoucherCommands();
         all += QVector<TCliCommand>{
             {{"saldo"},
              QStringLiteral("KONTO ANALITIKA DATUM"),

@@ -30,6 +30,7 @@ QVector<TCliCommand>& CliCommands();
 QVector<TCliCommand> DbCommands();
 QVector<TCliCommand> OptionsCommands();
 QVector<TCliCommand> AccountCommands();
+QVector<TCliCommand> VoucherCommands();
 
 // Runs the tool on its arguments (without the program name).
 int RunCli(const QStringList& arguments, QTextStream& out, QTextStream& err);

@@ -1,0 +1,401 @@
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include "console/cli/cli.h"
+#include "console/cli/session.h"
+#include "host/common/captions.h"
+#include "host/common/textformat.h"
+#include "host/data/query.h"
+#include "host/ui/uiservice.h"
+#include "journal/preceptedit.h"
+#include "journal/preceptsearch.h"
+#include "ledger/ledgercaptions.h"
+
+namespace fin {
+
+namespace {
+
+// The editor's messages go to the command's error stream; its confirmation is answered
+// yes, since the command itself is the user's decision.
+class TCommandUi : public TStdErrUiService {
+public:
+    explicit TCommandUi(QTextStream& err) : err_(err) { SetUi(this); }
+    ~TCommandUi() override { SetUi(nullptr); }
+    void ShowMessage(TMessageType type, const QString& text) override {
+        if (type == TMessageType::Information)
+            return;
+        QString line = text;
+        err_ << line.replace(QStringLiteral("\n\r"), QStringLiteral(" ")) << '\n';
+    }
+    TAnswer Ask(const QString&, TButtons, TMessageType) override { return TAnswer::Yes; }
+
+private:
+    QTextStream& err_;
+};
+
+// "--name value" options; each may repeat ("--line").
+struct TOptions {
+    QStringList positional;
+    QMultiHash<QString, QString> values;
+    QString Value(const char* name) const { return values.value(QString::fromLatin1(name)); }
+    bool Has(const char* name) const { return values.contains(QString::fromLatin1(name)); }
+};
+
+bool ParseOptions(const QStringList& args, const QStringList& valued, const QStringList& flags,
+                  TOptions& out, TCliContext& ctx) {
+    for (int i = 0; i < args.size(); ++i) {
+        const QString& a = args[i];
+        if (!a.startsWith(QLatin1String("--"))) {
+            out.positional << a;
+        } else if (flags.contains(a)) {
+            out.values.insert(a, QString());
+        } else if (valued.contains(a) && i + 1 < args.size()) {
+            out.values.insert(a, args[++i]);
+        } else {
+            ctx.err << (valued.contains(a) ? "Opciji " + a + " nedostaje vrednost."
+                                           : "Nepoznata opcija: " + a)
+                    << '\n';
+            return false;
+        }
+    }
+    return true;
+}
+
+QDate ParseDate(const QString& text) {
+    const auto date = MyDateStrToDate(text.trimmed());
+    if (!date)
+        throw TError(res::CARD_DATE_ERR.arg(text));
+    return *date;
+}
+
+// Amounts on the command line are system text: digits and one decimal point.
+double ParseAmount(const QString& text) {
+    bool ok = false;
+    const QString t = text.trimmed();
+    const double value = t.isEmpty() ? 0 : t.toDouble(&ok);
+    if (!t.isEmpty() && (!ok || t.contains(QLatin1Char(','))))
+        throw TError(QStringLiteral("Iznos \"%1\" nije ispravan; upišite ga sa decimalnom tačkom, "
+                                    "npr. 1234.56.")
+                         .arg(text));
+    return value;
+}
+
+qint64 ParseId(const QString& text, const QString& what) {
+    bool ok = false;
+    const qint64 id = text.trimmed().toLongLong(&ok);
+    if (!ok || id <= 0)
+        throw TError(QStringLiteral("%1 mora biti pozitivan ceo broj: \"%2\".").arg(what, text));
+    return id;
+}
+
+QJsonValue JsonValue(const TField& field) {
+    if (field.IsNull())
+        return QJsonValue();
+    switch (field.DataType()) {
+        case TFieldType::Integer:
+            return QJsonValue(field.AsInteger());
+        case TFieldType::Float:
+            return QJsonValue(field.AsFloat());
+        case TFieldType::Date:
+            return DateToSql(field.AsDate());
+        default:
+            return field.AsString();
+    }
+}
+
+QJsonObject RecordJson(TDataSet& ds) {
+    QJsonObject o;
+    for (int i = 0; i < ds.FieldCount(); ++i)
+        o.insert(ds.Fields(i).FieldName(), JsonValue(ds.Fields(i)));
+    return o;
+}
+
+QJsonArray LinesJson(TDataSet& lines) {
+    QJsonArray rows;
+    for (lines.First(); !lines.Eof(); lines.Next())
+        rows.append(RecordJson(lines));
+    return rows;
+}
+
+void OpenLines(TFinancialDM& dm, const QVariant& preceptId) {
+    TQuery& lines = dm.PreceptItemZQ();
+    lines.Close();
+    lines.ParamByName(QStringLiteral("IDPrecept")).SetValue(preceptId);
+    lines.SetIndexFieldNames(QStringLiteral("sort"));
+    lines.Open();
+    dm.FillSubcontoNames();
+}
+
+void Load(TFinancialDM& dm, const QString& idText) {
+    const qint64 id = ParseId(idText, QStringLiteral("Id naloga"));
+    if (!LoadPrecept(dm, id))
+        throw TError(QStringLiteral("Nalog %1 ne postoji.").arg(id));
+}
+
+void PrintVoucher(TFinancialDM& dm, bool json, QTextStream& out) {
+    TQuery& header = dm.PreceptZQ();
+    OpenLines(dm, header.FieldByName(QStringLiteral("preceptid")).Value());
+    TQuery& lines = dm.PreceptItemZQ();
+    if (json) {
+        QJsonObject o = RecordJson(header);
+        o.insert(QStringLiteral("lines"), LinesJson(lines));
+        out << QJsonDocument(o).toJson(QJsonDocument::Indented);
+        return;
+    }
+    auto f = [&](TDataSet& ds, const char* name) {
+        return ds.FieldByName(QString::fromLatin1(name)).DisplayText();
+    };
+    out << "Nalog " << f(header, "number") << " (" << f(header, "PreceptType") << "), id "
+        << f(header, "preceptid") << '\n'
+        << "Datum: " << f(header, "preceptdate")
+        << "  Datum knjiženja: " << f(header, "registerdate") << "  Status: "
+        << (header.FieldByName(QStringLiteral("status")).AsString() == QLatin1String("p")
+                ? res::DOC_REG_STATUS_CAPTION
+                : res::DOC_NOT_REG_STATUS_CAPTION)
+        << '\n';
+    if (!f(header, "description").isEmpty())
+        out << "Opis: " << f(header, "description") << '\n';
+    out << '\n';
+    for (lines.First(); !lines.Eof(); lines.Next())
+        out << f(lines, "sort").rightJustified(3) << "  "
+            << (f(lines, "ContoNewCode").isEmpty() ? f(lines, "ContoCode")
+                                                   : f(lines, "ContoNewCode"))
+                   .leftJustified(8)
+            << f(lines, "foreignid").leftJustified(8)
+            << f(lines, "description").leftJustified(40, ' ', true) << ' '
+            << FormatFloat(QStringLiteral("#,##0.00"), lines.FieldByName("debit").AsFloat())
+                   .rightJustified(15)
+            << ' '
+            << FormatFloat(QStringLiteral("#,##0.00"), lines.FieldByName("credit").AsFloat())
+                   .rightJustified(15)
+            << '\n';
+}
+
+// "CODE[:SUBACCOUNT];DEBIT;CREDIT[;TEXT]"; CODE is "OLD/NEW" in 2014.
+void AddLine(TFinancialDM& dm, const QString& spec) {
+    const QStringList parts = spec.split(QLatin1Char(';'));
+    if (parts.size() < 3)
+        throw TError(QStringLiteral("Stavka \"%1\" treba da ima oblik KONTO[:ANALITIKA];DUGUJE;"
+                                    "POTRAŽUJE[;OPIS].")
+                         .arg(spec));
+    QString code = parts[0].trimmed(), sub;
+    if (const int colon = code.indexOf(QLatin1Char(':')); colon >= 0) {
+        sub = code.mid(colon + 1);
+        code.truncate(colon);
+    }
+    QString oldCode, newCode;
+    const int year = dm.Options().FinancialYear;
+    if (year == 2014 && code.contains(QLatin1Char('/'))) {
+        oldCode = code.section(QLatin1Char('/'), 0, 0);
+        newCode = code.section(QLatin1Char('/'), 1);
+    } else {
+        (dm.NewChartYear() ? newCode : oldCode) = code;
+    }
+    const double debit = ParseAmount(parts[1]), credit = ParseAmount(parts[2]);
+    TQuery& lines = dm.PreceptItemZQ();
+    lines.Append();
+    try {
+        auto resolve = [&](const QString& typed, const char* codeField, const char* idField) {
+            if (typed.isEmpty())
+                return;
+            lines.FieldByName(QString::fromLatin1(codeField)).SetValue(typed);
+            if (lines.FieldByName(QString::fromLatin1(idField)).AsInteger() <= 0)
+                throw TError(res::ACCOUNT_MISSING_ERR.arg(typed));
+        };
+        resolve(oldCode, "ContoCode", "accountid");
+        resolve(newCode, "ContoNewCode", "accountnewid");
+        if (!sub.isEmpty())
+            lines.FieldByName(QStringLiteral("foreignid"))
+                .SetValue(ParseId(sub, QStringLiteral("Analitika")));
+        lines.FieldByName(QStringLiteral("debit")).SetValue(debit);
+        lines.FieldByName(QStringLiteral("credit")).SetValue(credit);
+        if (parts.size() > 3)
+            lines.FieldByName(QStringLiteral("description"))
+                .SetValue(parts.mid(3).join(QLatin1Char(';')).left(100));
+        lines.Post();
+    } catch (...) {
+        lines.Cancel();
+        throw;
+    }
+}
+
+int VoucherAdd(const QStringList& raw, TCliContext& ctx) {
+    TOptions o;
+    if (!ParseOptions(
+            raw, {"--type", "--date", "--register-date", "--number", "--description", "--line"},
+            {"--json"}, o, ctx))
+        return kExitUsage;
+    if (!o.Has("--type") || !o.positional.isEmpty()) {
+        ctx.err << "Navedite --type i nijedan argument bez opcije.\n";
+        return kExitUsage;
+    }
+    TCommandUi ui(ctx.err);
+    TSession session;
+    TFinancialDM& dm = session.dm;
+    const qint64 type = ParseId(o.Value("--type"), QStringLiteral("Tip naloga"));
+    if (session.connection
+            .SelectValue(QStringLiteral("SELECT COUNT(*) FROM precepttype WHERE "
+                                        "precepttypeid = ?"),
+                         {type})
+            .toInt() != 1)
+        throw TError(QStringLiteral("Tip naloga %1 ne postoji.").arg(type));
+    TQuery& header = dm.PreceptZQ();
+    header.Open();
+    header.Append();
+    header.FieldByName(QStringLiteral("precepttypeid")).SetValue(type);
+    const QDate date = o.Has("--date") ? ParseDate(o.Value("--date"))
+                                       : header.FieldByName(QStringLiteral("preceptdate")).AsDate();
+    header.FieldByName(QStringLiteral("preceptdate")).SetValue(date);
+    header.FieldByName(QStringLiteral("registerdate"))
+        .SetValue(o.Has("--register-date") ? ParseDate(o.Value("--register-date")) : date);
+    header.FieldByName(QStringLiteral("number"))
+        .SetValue(o.Has("--number") ? o.Value("--number") : dm.GetPreceptNum(date, 0, type));
+    if (o.Has("--description"))
+        header.FieldByName(QStringLiteral("description")).SetValue(o.Value("--description"));
+
+    TPreceptEditor editor(dm);
+    QStringList specs = o.values.values(QStringLiteral("--line"));
+    std::reverse(specs.begin(), specs.end());  // a multi-hash hands them back newest first
+    for (const QString& spec : specs)
+        AddLine(dm, spec);
+    editor.Save();
+    if (o.Has("--json")) {
+        ctx.out << QJsonDocument(
+                       QJsonObject{{"preceptid", header.FieldByName("preceptid").AsInteger()},
+                                   {"number", header.FieldByName("number").AsString()}})
+                       .toJson(QJsonDocument::Compact)
+                << '\n';
+    } else {
+        ctx.out << header.FieldByName(QStringLiteral("preceptid")).AsInteger() << '\t'
+                << header.FieldByName(QStringLiteral("number")).AsString() << '\n';
+    }
+    return kExitOk;
+}
+
+int VoucherShow(const QStringList& raw, TCliContext& ctx) {
+    TOptions o;
+    if (!ParseOptions(raw, {}, {"--json"}, o, ctx))
+        return kExitUsage;
+    if (o.positional.size() != 1) {
+        ctx.err << "Navedite id naloga.\n";
+        return kExitUsage;
+    }
+    TCommandUi ui(ctx.err);
+    TSession session;
+    Load(session.dm, o.positional[0]);
+    PrintVoucher(session.dm, o.Has("--json"), ctx.out);
+    return kExitOk;
+}
+
+int VoucherList(const QStringList& raw, TCliContext& ctx) {
+    TOptions o;
+    if (!ParseOptions(raw,
+                      {"--type", "--number", "--from", "--to", "--status", "--description",
+                       "--group", "--source"},
+                      {"--json"}, o, ctx))
+        return kExitUsage;
+    TPreceptSearch s;
+    s.precepttype = o.Value("--type");
+    s.number = o.Value("--number");
+    s.datefrom = o.Value("--from");
+    s.dateto = o.Value("--to");
+    s.description = o.Value("--description");
+    if (o.Has("--status")) {
+        const QString st = o.Value("--status");
+        if (st != QLatin1String("p") && st != QLatin1String("n")) {
+            ctx.err << "Status je p (proknjižen) ili n (neproknjižen).\n";
+            return kExitUsage;
+        }
+        s.status = st == QLatin1String("p") ? res::DOC_REG_STATUS_CAPTION
+                                            : res::DOC_NOT_REG_STATUS_CAPTION;
+    }
+    if (o.Has("--group")) {
+        const QString g = o.Value("--group");
+        if (g != QLatin1String("yes") && g != QLatin1String("no")) {
+            ctx.err << "Grupni nalog je yes ili no.\n";
+            return kExitUsage;
+        }
+        s.groupprecept = g == QLatin1String("yes") ? PRE_GROUP_PRECEPT_Y : PRE_GROUP_PRECEPT_N;
+    }
+    if (o.Has("--source")) {
+        const QString src = o.Value("--source");
+        s.foreignTable = src.section(QLatin1Char(':'), 0, 0);
+        s.foreignId = ParseId(src.section(QLatin1Char(':'), 1), QStringLiteral("Id temeljnice"));
+        s.relatedentity = src;
+    }
+    TCommandUi ui(ctx.err);
+    TSession session;
+    FindPrecepts(session.dm, s);
+    TQuery& list = session.dm.PreceptZQ();
+    if (o.Has("--json")) {
+        ctx.out << QJsonDocument(LinesJson(list)).toJson(QJsonDocument::Indented);
+        return kExitOk;
+    }
+    for (list.First(); !list.Eof(); list.Next()) {
+        auto f = [&](const char* n) {
+            return list.FieldByName(QString::fromLatin1(n)).DisplayText();
+        };
+        ctx.out << f("preceptid").rightJustified(7) << "  " << f("number").leftJustified(16)
+                << f("PreceptType").leftJustified(24, ' ', true) << ' ' << f("preceptdate") << ' '
+                << f("status").leftJustified(14) << f("description") << '\n';
+    }
+    return kExitOk;
+}
+
+int SetStatus(const QStringList& raw, TCliContext& ctx, bool registering) {
+    TOptions o;
+    if (!ParseOptions(raw, {}, {}, o, ctx))
+        return kExitUsage;
+    if (o.positional.size() != 1) {
+        ctx.err << "Navedite id naloga.\n";
+        return kExitUsage;
+    }
+    TCommandUi ui(ctx.err);
+    TSession session;
+    Load(session.dm, o.positional[0]);
+    TPreceptEditor editor(session.dm);
+    if (!(registering ? editor.Register() : editor.Unregister()))
+        return kExitRefused;
+    ctx.out << "Nalog " << session.dm.PreceptZQ().FieldByName(QStringLiteral("number")).AsString()
+            << (registering ? " je proknjižen.\n" : " je otknjižen.\n");
+    return kExitOk;
+}
+
+}  // namespace
+
+QVector<TCliCommand> VoucherCommands() {
+    return {
+        {{"voucher", "add"},
+         QStringLiteral("--type ID [--date D] [--register-date D] [--number N] [--description T] "
+                        "--line \"KONTO[:ANALITIKA];DUGUJE;POTRAŽUJE[;OPIS]\"... [--json]"),
+         QStringLiteral("Novi nalog sa stavkama, po pravilima naloga."),
+         QStringLiteral("Bez --number nalog dobija predloženi broj za svoj datum i tip. KONTO je\n"
+                        "šifra konta aktivnog kontnog plana, a u 2014. STARI/NOVI. Iznosi imaju\n"
+                        "decimalnu tačku. Nalog i sve stavke se upisuju zajedno ili nijedan."),
+         VoucherAdd},
+        {{"voucher", "show"},
+         QStringLiteral("ID [--json]"),
+         QStringLiteral("Zaglavlje i stavke jednog naloga."),
+         {},
+         VoucherShow},
+        {{"voucher", "list"},
+         QStringLiteral("[--type IME] [--number PREFIKS] [--from D] [--to D] [--status p|n] "
+                        "[--description PREFIKS] [--group yes|no] [--source TABELA:ID] [--json]"),
+         QStringLiteral("Nalozi po uslovima pretrage, najnoviji prvi."),
+         {},
+         VoucherList},
+        {{"voucher", "register"},
+         QStringLiteral("ID"),
+         QStringLiteral("Proknjižava nalog, uz sve provere editora naloga."),
+         {},
+         [](const QStringList& a, TCliContext& c) { return SetStatus(a, c, true); }},
+        {{"voucher", "unregister"},
+         QStringLiteral("ID"),
+         QStringLiteral("Otknjižava nalog, uz sve provere editora naloga."),
+         {},
+         [](const QStringList& a, TCliContext& c) { return SetStatus(a, c, false); }},
+    };
+}
+
+}  // namespace fin
