@@ -1,29 +1,61 @@
 #pragma once
 
+#include <QMenu>
+
 #include "host/forms/customforms.h"
+#include "journal/preceptsearch.h"
 
 namespace fin {
 
 class TDataSetModel;
 class TFinancialDM;
 
-// The module's main panel: the list of vouchers the last search found.
+// The module's main panel: the list of vouchers the last search found, and the commands
+// on them.
 class TFinancialViewerForm : public TCustomViewerForm {
     Q_OBJECT
 public:
     explicit TFinancialViewerForm(TFinancialDM& dm, QWidget* parent = nullptr);
 
-    QAction* FinancialAccountingNew;
-    QAction* PreceptTypeAdmin;
-    QAction* AccountAdmin;
     TDataSetModel* Model() const { return model_; }
 
-    // The voucher-type editor, modal over the list.
+    QAction* PreceptAdd;
+    QAction* PreceptEdit;
+    QAction* PreceptDelete;
+    QAction* AccountAdmin;
+    QAction* PreceptTypeAdmin;
+    QAction* AutoConting;
+    QAction* AutoContingOne;
+    QAction* AutoContingSetToDateAction;
+    QAction* AutoContingChooseRelatedEntity;
+    QAction* AutoClose5;
+    QAction* AutoClose6;
+    QAction* AutoClose7;
+    QAction* AutoCloseYear;
+    QAction* AutoOpenYear;
+    QAction* AutoCloseOpenAction;
+    QAction* AutoRoundAll;
+    QAction* PrintMore;
+    QAction* MergePerceptsAction;
+    QAction* FinancialLogAction;
+    QAction* FinancialBalanceAction;
+    QAction* FinancialAccountingNew;
+    QAction* ContingOptions;
+    QMenu* AutoContingMenu;
+
+    void PreceptAddExecute();
+    void PreceptEditExecute();
+    void PreceptDeleteExecute();
     void PreceptTypeAdminExecute();
-    // The chart of accounts, modal over the list.
     void AccountAdminExecute();
+    void AutoContingSetToDateExecute();
+    // Posting and closing refuse while the list has its own filter switched on.
+    bool FilterGuard();
 
 private:
+    QAction* NewCommand(const char* name, const QString& caption, const QKeySequence& key = {});
+    void BuildAutoPosting();
+
     TFinancialDM& dm_;
     TDataSetModel* model_;
 };
@@ -32,9 +64,19 @@ private:
 class TFinancialNavigatorForm : public TCustomNavigatorForm {
     Q_OBJECT
 public:
-    explicit TFinancialNavigatorForm(QWidget* parent = nullptr);
+    explicit TFinancialNavigatorForm(TFinancialDM& dm, QWidget* parent = nullptr);
     bool SearchFieldsFilled = false;
     void FillSearchFields();
+    TPreceptSearch Search() const;
+    // The ellipsis of a date row and of the source-document row.
+    void PickDate(const QString& key);
+    void PickRelatedEntity();
+    void Find() override;
+
+private:
+    TFinancialDM& dm_;
+    QString foreignTable_;
+    qint64 foreignId_ = 0;
 };
 
 }  // namespace fin

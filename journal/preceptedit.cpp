@@ -40,10 +40,17 @@ TPreceptEditor::TPreceptEditor(TFinancialDM& dm) : dm_(dm) {
         ini.ReadDate(kFinancialSection, QStringLiteral("UnregisterClosedPeriod"), kClosedPeriodOff);
     LoadLines();
     dm_.PreceptOpen = true;
+    holdsOpen_ = true;
 }
 
 TPreceptEditor::~TPreceptEditor() {
-    dm_.PreceptOpen = false;
+    Release();
+}
+
+void TPreceptEditor::Release() {
+    if (holdsOpen_)
+        dm_.PreceptOpen = false;
+    holdsOpen_ = false;
 }
 
 TQuery& TPreceptEditor::Header() const {

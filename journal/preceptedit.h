@@ -19,6 +19,9 @@ public:
     TPreceptEditor(const TPreceptEditor&) = delete;
     TPreceptEditor& operator=(const TPreceptEditor&) = delete;
 
+    // Lets another editor open while this one is still on its way out.
+    void Release();
+
     TQuery& Header() const;
     TQuery& Lines() const;
 
@@ -72,6 +75,7 @@ private:
     void CheckOpen() const;
 
     TFinancialDM& dm_;
+    bool holdsOpen_ = false;
     double debit_ = 0, credit_ = 0, balance_ = 0;
 };
 

@@ -131,6 +131,8 @@ public:
     // How screens open a voucher in the editor: the package's own service, set by the
     // snap-in while it is loaded.
     std::function<void(int preceptId)> OpenPrecept;
+    // Shows a voucher's source document in its module; false when that module is missing.
+    std::function<bool(const QString& foreignTable, qint64 foreignId)> ShowRelatedEntity;
 
     // Today, as new vouchers see it; tests fix it.
     std::function<QDate()> Today = [] { return QDate::currentDate(); };

@@ -105,7 +105,7 @@ TFinancialViewerForm* TFinancialViewer::Form() {
 TFinancialNavigator::TFinancialNavigator(const IConsolePtr& console) : TCustomNavigator(console) {}
 
 QWidget* TFinancialNavigator::InternalCreateFrame() {
-    return new TFinancialNavigatorForm();
+    return new TFinancialNavigatorForm(DM());
 }
 
 TFinancialNavigatorForm* TFinancialNavigator::Form() {
@@ -181,8 +181,12 @@ void TFinancialSnapin::OpenFound(const std::function<bool()>& find) {
     if (!viewer_->LoadModule())
         return;
     try {
-        if (find() && PreceptEditorOpener())
+        if (!find())
+            return;
+        if (PreceptEditorOpener())
             PreceptEditorOpener()();
+        else if (TFinancialViewerForm* form = viewer_->Form())
+            form->PreceptEditExecute();
     } catch (const TError& e) {
         Ui().ShowMessage(TMessageType::Error, e.Message());
     }

@@ -7,7 +7,9 @@
 namespace fin {
 namespace {
 
-// Made when the library is loaded, freed in reverse when it is unloaded.
+// Made on the console's first call, once every constant of the library is initialised
+// (the data module's field formats and captions are such constants); freed when the
+// library is unloaded.
 class TFinancialPackage {
 public:
     TFinancialPackage() {
@@ -28,11 +30,14 @@ private:
     std::unique_ptr<TFinancialSnapinFactory> factory_;
 };
 
-TFinancialPackage g_package;
+TFinancialPackage& Package() {
+    static TFinancialPackage package;
+    return package;
+}
 
 }  // namespace
 }  // namespace fin
 
 extern "C" __attribute__((visibility("default"))) fin::ISnapinFactory* GetSnapinFactory() {
-    return fin::g_package.Factory();
+    return fin::Package().Factory();
 }

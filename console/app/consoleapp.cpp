@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "console/app/mainwindow.h"
+#include "host/forms/customforms.h"
 #include "host/ui/uiservice.h"
 
 namespace fin {
@@ -29,6 +30,10 @@ TConsoleOptions ParseOptions(const QStringList& arguments) {
             value(QStringLiteral("--plugins"), options.plugins);
         else if (argument.section(QLatin1Char('='), 0, 0) == QLatin1String("--screenshot"))
             value(QStringLiteral("--screenshot"), options.screenshot);
+        else if (argument == QLatin1String("--find") && i + 1 < arguments.size())
+            options.finds << arguments[++i];
+        else if (argument.section(QLatin1Char('='), 0, 0) == QLatin1String("--voucher"))
+            value(QStringLiteral("--voucher"), options.voucher);
         else
             options.error = QStringLiteral("Nepoznata opcija: %1").arg(argument);
     }
@@ -42,16 +47,47 @@ QString UsageText() {
         "  --plugins FASCIKLA   moduli se učitavaju iz ove fascikle (inače iz\n"
         "                       FINANSIJE_PLUGIN_PATH ili ../lib/finansije-plugins)\n"
         "  --screenshot DATOTEKA  prikazuje prvi modul, čuva snimak prozora (PNG) i izlazi\n"
+        "  --find KLJUČ=VREDNOST  uz --screenshot: pretraga spiska pre snimka (npr.\n"
+        "                       number=00001, status=Proknjižen); može više puta\n"
+        "  --voucher ID         uz --screenshot: snimak editora naloga sa tim id\n"
         "  --help               ovo uputstvo\n");
 }
 
-bool SaveScreenshot(TMainWindow& window, const QString& file) {
+bool SaveScreenshot(TMainWindow& window, const TConsoleOptions& options,
+                    const IConsolePtr& console) {
     window.setAttribute(Qt::WA_DontShowOnScreen);
     window.show();
     if (window.SnapinList()->count() > 0)
         window.SelectSnapin(0);
     QApplication::processEvents();  // lets the layouts settle before the picture
-    return window.grab().save(file, "PNG");
+    if (!options.finds.isEmpty()) {
+        if (auto* navigator = window.findChild<TCustomNavigatorForm*>()) {
+            for (const QString& find : options.finds)
+                navigator->SetSearchValue(find.section(QLatin1Char('='), 0, 0),
+                                          find.section(QLatin1Char('='), 1));
+            navigator->FindButton->click();
+            QApplication::processEvents();
+        }
+    }
+    if (!options.voucher.isEmpty()) {
+        auto financial = As<IFinancial>(console->QueryModule(iid::Financial));
+        if (!financial)
+            return false;
+        // The editor is modal; it is pictured as soon as it shows, then closed.
+        bool saved = false;
+        SetModalRunner([&](QDialog& dialog) {
+            dialog.setAttribute(Qt::WA_DontShowOnScreen);
+            dialog.show();
+            QApplication::processEvents();
+            saved = dialog.grab().save(options.screenshot, "PNG");
+            dialog.done(QDialog::Rejected);
+            return 0;
+        });
+        financial->OpenPrecept(options.voucher.toInt());
+        SetModalRunner(nullptr);
+        return saved;
+    }
+    return window.grab().save(options.screenshot, "PNG");
 }
 
 int RunConsole(const TConsoleOptions& options) {
@@ -72,7 +108,7 @@ int RunConsole(const TConsoleOptions& options) {
         if (options.screenshot.isEmpty()) {
             window.show();
             result = QApplication::exec();
-        } else if (!SaveScreenshot(window, options.screenshot)) {
+        } else if (!SaveScreenshot(window, options, console)) {
             Ui().ShowMessage(
                 TMessageType::Error,
                 QStringLiteral("Snimak prozora nije sačuvan u \"%1\".").arg(options.screenshot));

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "host/console/interfaces.h"
+
 #include <QStringList>
 
 namespace fin {
@@ -9,6 +11,8 @@ class TMainWindow;
 struct TConsoleOptions {
     QString plugins;     // --plugins DIR
     QString screenshot;  // --screenshot FILE
+    QStringList finds;   // --find KEY=VALUE: a search of the list before the picture
+    QString voucher;     // --voucher ID: the picture is of the voucher editor on it
     bool help = false;
     QString error;  // wrong usage, in words for the user
 };
@@ -16,8 +20,10 @@ struct TConsoleOptions {
 TConsoleOptions ParseOptions(const QStringList& arguments);  // arguments[0] is the program
 QString UsageText();
 
-// Shows the window off-screen with the first snap-in chosen and saves it as a PNG.
-bool SaveScreenshot(TMainWindow& window, const QString& file);
+// Shows the window off-screen with the first snap-in chosen, after the searches asked for,
+// and saves it as a PNG; with a voucher, the picture is of the voucher editor on it.
+bool SaveScreenshot(TMainWindow& window, const TConsoleOptions& options,
+                    const IConsolePtr& console);
 
 // The console from start-up to exit: loads the plug-ins, shows the window (or takes the
 // screenshot) and tears everything down in order. Returns the exit code.
