@@ -1,0 +1,162 @@
+#include <QApplication>
+#include <QMenu>
+
+#include "host/common/captions.h"
+#include "host/data/query.h"
+#include "host/forms/datasetmodel.h"
+#include "journal/financialdetailform.h"
+#include "journal/financialviewerform.h"
+#include "journal/journalcaptions.h"
+#include "ledger/ledgercaptions.h"
+#include "tests/reports/reportstest.h"
+
+namespace fin::test {
+namespace {
+
+class JournalForms : public TReportsTest {
+protected:
+    void SetUp() override {
+        TReportsTest::SetUp();
+        if (HasFatalFailure())
+            return;
+        dm->Options().FinancialYear = 2024;
+        bank = NewAccount("2410", "Tekući račun");
+        NewAccount("2040", "Kupci");
+    }
+    void TearDown() override {
+        SetModalRunner(nullptr);
+        TReportsTest::TearDown();
+    }
+    qint64 bank = 0;
+};
+
+TEST_F(JournalForms, TheListOffersEveryCommandWithItsShortcut) {
+    TFinancialViewerForm viewer(*dm);
+    auto check = [&](const char* name, const QString& caption, const QString& keys) -> QAction* {
+        QAction* a = viewer.Command(QString::fromLatin1(name));
+        EXPECT_NE(a, nullptr) << name;
+        if (!a) {
+            static QAction none;
+            return &none;
+        }
+        EXPECT_EQ(a->text(), caption) << name;
+        EXPECT_EQ(a->shortcut(), QKeySequence(keys)) << name;
+        return a;
+    };
+    check("PreceptAdd", "Dodaj", "Ctrl+Ins");
+    check("PreceptEdit", "Uredi", "Ctrl+Return");
+    check("PreceptDelete", "Izbriši", "Ctrl+Del");
+    check("AccountAdmin", "Konta", "Ctrl+G");
+    check("PreceptTypeAdmin", "Tipovi naloga", "Ctrl+T");
+    EXPECT_FALSE(check("AutoConting", "Auto", "Ctrl+Alt+A")->isVisible());
+    check("AutoContingOne", "Auto", "Ctrl+Shift+A");
+    QAction* advance =
+        check("AutoContingOneDocumentsAdvanceInvoice", "Avansni račun", "Ctrl+Shift+Y");
+    EXPECT_EQ(advance->data().toInt(), 100);
+    EXPECT_EQ(advance->toolTip(), "A");
+    check("AutoContingDocumentsReceipt", "Kalkulacija", "Ctrl+Alt+K");
+    check("AutoContingBankCashBook", "Dnevnik blagajne", "Ctrl+Alt+J");
+    EXPECT_EQ(check("AutoRegisterCommissionOut", "Odjava robe", "")->data().toInt(), 22);
+    check("PrintMore", "Štampaj više", "Ctrl+P");
+    check("MergePerceptsAction", "Spajanje", "Ctrl+S");
+    check("FinancialLogAction", "Dnevnik", "Ctrl+D");
+    check("FinancialBalanceAction", "Bilansi", "Ctrl+B");
+    check("ContingOptions", "Opcije kontiranja", "Ctrl+O");
+    check("AutoClose5", "Zatvaranje klase \"5\"", "");
+    // Commands whose work comes later are there, but cannot run yet.
+    for (const char* later : {"AutoContingOne", "AutoClose5", "AutoRegisterAll", "PrintMore",
+                              "FinancialBalanceAction", "ContingOptions"})
+        EXPECT_FALSE(viewer.Command(QString::fromLatin1(later))->isEnabled()) << later;
+    EXPECT_TRUE(viewer.AutoContingSetToDateAction->isEnabled());
+    QStringList menus;
+    for (QAction* a : viewer.AutoContingMenu->actions())
+        if (a->menu())
+            menus << a->text();
+    EXPECT_EQ(menus, QStringList({"Modul Dokumenti", "Modul Banka", "Proknjiži uravnotežene naloge",
+                                  "Zaokruži neuravnotežene naloge"}));
+    EXPECT_EQ(viewer.DBG->actions().last(), viewer.ColumnsVisibility);
+
+    // The posting end date stays inside the financial year.
+    ui.AnswerDate(QDate(2025, 3, 15));
+    viewer.AutoContingSetToDateExecute();
+    EXPECT_EQ(dm->AutoToDate, QDate(2024, 12, 31));
+    ui.AnswerDate(QDate(2024, 1, 1));
+    viewer.AutoContingSetToDateExecute();
+    EXPECT_EQ(dm->AutoToDate, QDate(2024, 1, 1));
+    ui.AnswerDate(QDate(2023, 12, 31));
+    viewer.AutoContingSetToDateExecute();
+    EXPECT_EQ(dm->AutoToDate, QDate(2024, 12, 31));
+}
+
+TEST_F(JournalForms, SearchListDeleteAndTheEditor) {
+    const qint64 group = AddPrecept(type, QDate(2024, 2, 1), "G-1", "p");
+    const qint64 merged = AddPrecept(type, QDate(2024, 2, 2), "M-1", "n", group);
+    Line(merged, bank, 5, 0);
+    TFinancialViewerForm viewer(*dm);
+    TFinancialNavigatorForm navigator(*dm);
+    navigator.FillSearchFields();
+    EXPECT_EQ(navigator.SearchVLE->rowCount(), 8);
+    navigator.SetSearchValue("number", "M-");
+    navigator.FindButton->click();
+    ASSERT_EQ(dm->PreceptZQ().RecordCount(), 1);
+    EXPECT_EQ(viewer.Model()->index(0, 0).data(Qt::BackgroundRole).value<QColor>(),
+              QColor(192, 192, 192));
+    navigator.SetSearchValue("number", "");
+    navigator.FindButton->click();
+    ASSERT_EQ(dm->PreceptZQ().RecordCount(), 2);
+    EXPECT_EQ(dm->PreceptZQ().FieldByName("number").AsString(), "M-1");  // newest first
+    navigator.SetSearchValue("datefrom", "31.2.2024");
+    navigator.FindButton->click();
+    EXPECT_TRUE(ui.LastText().contains("31.2.2024"));
+    navigator.SetSearchValue("datefrom", "");
+
+    // A registered voucher is not deleted; a merged one is protected by its parent.
+    navigator.FindButton->click();
+    dm->PreceptZQ().Last();
+    viewer.PreceptDeleteExecute();
+    EXPECT_EQ(ui.LastText(), res::PRE_CANT_DEL_REG_WRN);
+    dm->PreceptZQ().First();
+    viewer.PreceptDeleteExecute();
+    EXPECT_EQ(ui.LastText(), res::PART_EXIST_ERR);
+    EXPECT_EQ(Count("precept"), 2);
+
+    // One editor at a time.
+    dm->PreceptOpen = true;
+    viewer.PreceptEditExecute();
+    EXPECT_EQ(ui.LastText(), res::PRECEPT_OPEN_ERR);
+    dm->PreceptOpen = false;
+
+    // A new voucher through the editor: header, a line typed into the grid, saved.
+    SetModalRunner([&](QDialog& dialog) {
+        auto& form = dynamic_cast<TFinancialDetailForm&>(dialog);
+        TPreceptEditor& editor = form.Editor();
+        EXPECT_EQ(editor.Header().State(), TDataSetState::Insert);
+        form.TypeCombo->setCurrentIndex(form.TypeCombo->findData(type));
+        emit form.TypeCombo->activated(form.TypeCombo->currentIndex());
+        editor.SetPreceptDate(QDate(2024, 6, 3));
+        editor.FreshNumber();
+        editor.Lines().Append();
+        TDataSetModel* model = form.LinesModel();
+        model->setData(model->index(0, 2), "2410", Qt::EditRole);
+        model->setData(model->index(0, 6), "12,5", Qt::EditRole);
+        editor.Lines().Post();
+        form.UpdateState();
+        EXPECT_EQ(form.StatusPanels[1]->text(), "12,50");
+        EXPECT_FALSE(form.PreceptRegister->isEnabled());  // unsaved and not balanced
+        form.CustomOK->trigger();
+        return dialog.result();
+    });
+    viewer.PreceptAddExecute();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(dm->PreceptOpen);
+    EXPECT_EQ(Count("precept"), 3);
+    EXPECT_DOUBLE_EQ(Db().SelectValue("SELECT SUM(debit) FROM preceptitem pi JOIN precept p ON "
+                                      "p.preceptid = pi.preceptid WHERE p.preceptdate = ?",
+                                      {QDate(2024, 6, 3)})
+                         .toDouble(),
+                     12.5);
+    EXPECT_TRUE(ui.Unexpected().isEmpty()) << ui.Unexpected().join('|').toStdString();
+}
+
+}  // namespace
+}  // namespace fin::test
