@@ -96,6 +96,15 @@ public:
     // Home-currency amount of one unit of the currency.
     double GetDefaultCurrRate(qint64 exchangeListId, const QString& currencyCode);
     void GetRetailDocumentPayment(qint64 documentId, double& cash, double& cheque, double& card);
+    // Paid for a document, as the bank module counts it; 0 with a message without it.
+    double GetDocumentPayments(qint64 documentId);
+    // Totals of the documents of a type linked to a document (advances a final invoice
+    // settles): their payments, value and tax at the high and the low rate.
+    void GetDocumentStornoAdvance(qint64 documentId, const QString& documentType,
+                                  const QString& taxField, double& payments, double& value,
+                                  double& taxHigh, double& taxLow);
+    // How the data module reaches the bank module; unset or null: it is not there.
+    std::function<std::shared_ptr<IBankPayments>()> BankLookup;
     bool SpecificCategoryInDocumentFin(qint64 documentId);
     bool DocumentHasAutoNivChild(qint64 documentId);
     bool AutoNivParentIsInvoice(qint64 documentId);

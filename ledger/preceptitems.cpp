@@ -1,9 +1,11 @@
 // The rules on voucher lines and the look-ups of the source modules' data.
 
+#include "host/common/captions.h"
 #include "host/common/rounding.h"
 #include "host/data/dbinifile.h"
 #include "host/data/fieldtests.h"
 #include "host/data/query.h"
+#include "host/ui/uiservice.h"
 #include "ledger/accountlookup.h"
 #include "ledger/financialdm.h"
 
@@ -253,6 +255,53 @@ void TFinancialDM::GetRetailDocumentPayment(qint64 documentId, double& cash, dou
     cash = r.rows[0][0].toDouble();
     cheque = r.rows[0][1].toDouble();
     card = r.rows[0][2].toDouble();
+}
+
+double TFinancialDM::GetDocumentPayments(qint64 documentId) {
+    const std::shared_ptr<IBankPayments> bank = BankLookup ? BankLookup() : nullptr;
+    if (!bank) {
+        Ui().ShowMessage(TMessageType::Error, res::CMN_NO_MODULE.arg(res::CMN_MOD_BANK_NAME));
+        return 0;
+    }
+    double paidOut = 0, paidIn = 0;
+    bank->GetDocumentPayments(static_cast<int>(documentId), 0, paidOut, paidIn, 0, 0, 0);
+    return BetterRoundTo(paidIn - paidOut, -2);
+}
+
+void TFinancialDM::GetDocumentStornoAdvance(qint64 documentId, const QString& documentType,
+                                            const QString& taxField, double& payments,
+                                            double& value, double& taxHigh, double& taxLow) {
+    payments = value = taxHigh = taxLow = 0;
+    // The tax column is named by the caller; only the document item's own columns serve.
+    if (taxField != QLatin1String("taxvalue") && taxField != QLatin1String("intax"))
+        throw TError(QStringLiteral("Nepoznata kolona poreza: \"%1\".").arg(taxField));
+    const TResultSet r = Db().Select(
+        QStringLiteral("SELECT SUM(di.itemvalue) AS sumitemvalue, di.documentid, "
+                       "MIN(di.taxvalue) AS taxvalue, MIN(di.intax) AS intax, "
+                       "MIN(d.exchangelistid), MIN(d.documentcurrency) FROM documentitem AS di "
+                       "INNER JOIN document AS d ON di.documentid = d.documentid LEFT JOIN "
+                       "documentdoc AS dd ON d.documentid = dd.documentid WHERE d.documenttype = ? "
+                       "AND dd.relateddocumentid = ? GROUP BY di.documentid, di.taxvalue "
+                       "ORDER BY di.documentid, di.taxvalue"),
+        {documentType, documentId});
+    const int tax = r.ColumnIndex(taxField);
+    double rate = 1.0;
+    qint64 previous = -1;
+    for (const auto& row : r.rows) {
+        const qint64 linked = row[1].toLongLong();
+        if (linked != previous) {
+            rate = GetDefaultCurrRate(row[4].toLongLong(), row[5].toString());
+            payments += GetDocumentPayments(linked);
+            previous = linked;
+        }
+        const double v = row[0].toDouble() * rate;
+        value += v;
+        const double t = row[tax].toDouble();
+        if (t == 18 || t == 20)
+            taxHigh += t / 100 * v;
+        else if (t == 8 || t == 10)
+            taxLow += t / 100 * v;
+    }
 }
 
 bool TFinancialDM::SpecificCategoryInDocumentFin(qint64 documentId) {

@@ -75,6 +75,10 @@ bool TFinancialViewer::LoadModule() {
         IConsolePtr c = GlobalConsole();
         return c ? As<ISecurity>(c->QueryModule(iid::Security)) : nullptr;
     };
+    dm.BankLookup = []() -> std::shared_ptr<IBankPayments> {
+        IConsolePtr c = GlobalConsole();
+        return c ? As<IBankPayments>(c->QueryModule(iid::Bank)) : nullptr;
+    };
     try {
         // A connection lost since the last action is opened again here.
         if (!dm.Connected())

@@ -1,13 +1,26 @@
 #pragma once
 
+#include <memory>
+
 #include "host/console/interfaces.h"
 
 namespace fin {
 
-// The services of the bank module: statements and payment orders.
-class IBank : public IInterface {};
+class ISecurity;
 
-// Stands in for the module until it is part of the suite; it offers nothing yet.
-class TBankModule : public IBank {};
+// The services of the bank module: statements and payment orders.
+class IBank : public IBankPayments {};
+
+// Stands in for the module until it is part of the suite: the payments of a document are
+// the statement lines that name it.
+class TBankModule : public IBank {
+public:
+    explicit TBankModule(std::shared_ptr<ISecurity> security) : security_(std::move(security)) {}
+    void GetDocumentPayments(int documentId, int selector, double& paidOut, double& paidIn,
+                             int reserved1, int reserved2, int reserved3) override;
+
+private:
+    std::shared_ptr<ISecurity> security_;
+};
 
 }  // namespace fin

@@ -113,6 +113,15 @@ public:
                                  const QDate& date) = 0;
 };
 
+// The bank module's payment query: what was paid out and what came in for a document,
+// over its statements and cash journals. The trailing arguments are the module's own
+// selectors; callers pass zeros.
+class IBankPayments : public IInterface {
+public:
+    virtual void GetDocumentPayments(int documentId, int selector, double& paidOut, double& paidIn,
+                                     int reserved1, int reserved2, int reserved3) = 0;
+};
+
 class TConnection;
 
 // A user as the security module describes one.

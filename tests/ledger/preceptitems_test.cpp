@@ -199,5 +199,48 @@ TEST_F(PreceptItems, LookupsOfTheSourceModules) {
     EXPECT_DOUBLE_EQ(cash + cheque + card, 0);
 }
 
+class TCountingBank : public IBankPayments {
+public:
+    void GetDocumentPayments(int documentId, int, double& paidOut, double& paidIn, int, int,
+                             int) override {
+        asked << documentId;
+        paidOut = 1;
+        paidIn = 1 + documentId * 10.004;
+    }
+    QList<int> asked;
+};
+
+TEST_F(PreceptItems, LinkedAdvancesAddTheirPaymentsOnceAndSplitTheirTax) {
+    Db().Execute("INSERT INTO currency (code, name, status) VALUES ('RSD', 'Dinar', 'primary')");
+    Db().Execute(
+        "INSERT INTO currencyexchange (exchangelistid, code1, code2, code1amount, "
+        "code2amount) VALUES (3, 'EUR', 'RSD', 1, 100)");
+    Db().Execute(
+        "INSERT INTO document (documentid, documenttype, number, status, exchangelistid, "
+        "documentcurrency) VALUES (1, 'R', 'F1', 'n', 3, 'RSD'), "
+        "(2, 'A', 'AV1', 'n', 3, 'RSD'), (3, 'A', 'AV2', 'n', 3, 'EUR'), "
+        "(4, 'A', 'AV3', 'n', 3, 'RSD')");
+    Db().Execute("INSERT INTO documentdoc (documentid, relateddocumentid) VALUES (2, 1), (3, 1)");
+    Db().Execute(
+        "INSERT INTO documentitem (documentid, itemvalue, taxvalue, intax) VALUES "
+        "(2, 100, 20, 0), (2, 50, 20, 0), (2, 30, 10, 0), (3, 2, 20, 0), (3, 1, 0, 0), "
+        "(4, 999, 20, 0)");
+    // Without the bank module: a message, and nothing paid.
+    EXPECT_DOUBLE_EQ(dm->GetDocumentPayments(2), 0);
+    EXPECT_EQ(ui.LastText(), res::CMN_NO_MODULE.arg(res::CMN_MOD_BANK_NAME));
+
+    auto bank = std::make_shared<TCountingBank>();
+    dm->BankLookup = [bank] { return bank; };
+    double payments, value, high, low;
+    dm->GetDocumentStornoAdvance(1, "A", "taxvalue", payments, value, high, low);
+    EXPECT_EQ(bank->asked, QList<int>({2, 3}));
+    EXPECT_DOUBLE_EQ(payments, 20.01 + 30.01);
+    EXPECT_DOUBLE_EQ(value, 150 + 30 + 200 + 100);
+    EXPECT_DOUBLE_EQ(high, 0.2 * 150 + 0.2 * 200);
+    EXPECT_DOUBLE_EQ(low, 0.1 * 30);
+    EXPECT_THROW(dm->GetDocumentStornoAdvance(1, "A", "taxvalue; DROP", payments, value, high, low),
+                 TError);
+}
+
 }  // namespace
 }  // namespace fin::test
