@@ -3,7 +3,9 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QPainter>
 #include <QStatusBar>
+#include <QStyledItemDelegate>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -55,6 +57,31 @@ QPushButton* ActionButton(QWidget* parent, QAction* action, int width = 0) {
     b->setEnabled(action->isEnabled());
     return b;
 }
+
+// The account and sub-account cells carry an ellipsis that opens the pick dialog, as
+// Ctrl+Space does.
+class TPickDelegate : public QStyledItemDelegate {
+public:
+    TPickDelegate(QAction* pick, QObject* parent) : QStyledItemDelegate(parent), pick_(pick) {}
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                          const QModelIndex& index) const override {
+        QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
+        if (auto* line = qobject_cast<QLineEdit*>(editor)) {
+            QPixmap dots(16, 16);
+            dots.fill(Qt::transparent);
+            QPainter p(&dots);
+            p.setPen(line->palette().color(QPalette::Text));
+            p.drawText(dots.rect(), Qt::AlignCenter, QStringLiteral("..."));
+            QAction* ellipsis = line->addAction(QIcon(dots), QLineEdit::TrailingPosition);
+            ellipsis->setObjectName(QStringLiteral("PickEllipsis"));
+            connect(ellipsis, &QAction::triggered, pick_, &QAction::trigger);
+        }
+        return editor;
+    }
+
+private:
+    QAction* pick_;
+};
 
 }  // namespace
 
@@ -170,6 +197,9 @@ void TFinancialDetailForm::Build() {
     const int year = dm_.Options().FinancialYear;
     LinesGrid->setColumnHidden(ColCode, year > 2014);
     LinesGrid->setColumnHidden(ColNewCode, year < 2014);
+    auto* pick = new TPickDelegate(GetAccountAction, LinesGrid);
+    for (int column : {ColCode, ColNewCode, ColForeign})
+        LinesGrid->setItemDelegateForColumn(column, pick);
     TGridSorter::AddGrid(LinesGrid);
     new TGridLink(LinesGrid, linesModel_);
     layout->addWidget(LinesGrid, 1);
@@ -335,6 +365,8 @@ void TFinancialDetailForm::UpdateState() {
 }
 
 bool TFinancialDetailForm::Apply() {
+    if (!CommitEdits(this))
+        return false;
     try {
         editor_->Save();
     } catch (const TAbort&) {
@@ -368,6 +400,13 @@ void TFinancialDetailForm::PickDate(bool registerDate) {
 
 void TFinancialDetailForm::PickAccount() {
     TQuery& lines = editor_->Lines();
+    // Stepping off the cell and back takes over what is being typed in it.
+    const QModelIndex cell = LinesGrid->currentIndex();
+    if (cell.isValid()) {
+        LinesGrid->setCurrentIndex(
+            cell.siblingAtColumn(cell.column() == ColForeign ? ColText : ColForeign));
+        LinesGrid->setCurrentIndex(cell);
+    }
     const int column = LinesGrid->currentIndex().column();
     if (column != ColCode && column != ColNewCode && column != ColForeign)
         return;
@@ -454,6 +493,7 @@ void TFinancialDetailForm::Copy() {
 }
 
 void TFinancialDetailForm::reject() {
+    CommitEdits(this);
     if (!editor_->Modified()) {
         TCustomDetailForm::reject();
         return;

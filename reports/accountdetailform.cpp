@@ -414,6 +414,8 @@ void TAccountDetailForm::CancelEdits() {
 }
 
 bool TAccountDetailForm::Apply() {
+    if (!CommitEdits(this))
+        return false;
     try {
         for (TQuery* ds : {&dm_.AccountZQ(), &dm_.AccountNewZQ(), &dm_.SubaccountZQ()})
             if (ds->Active() && ds->Editing())

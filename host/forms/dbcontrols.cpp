@@ -38,7 +38,21 @@ QString Shown(TDataSet& ds, const QString& fieldName) {
 TDBEditLink::TDBEditLink(QLineEdit* edit, TDataSet& dataSet, QString fieldName)
     : QObject(edit), edit_(edit), dataSet_(dataSet), fieldName_(std::move(fieldName)) {
     dataSet_.AddObserver(this);
-    connect(edit_, &QLineEdit::textEdited, this, &TDBEditLink::Typed);
+    // Typing starts an edit; the text goes to the field when the user leaves the box, so
+    // a date is checked once it is whole, not at every key.
+    connect(edit_, &QLineEdit::textEdited, this, [this] {
+        typing_ = true;
+        try {
+            if (dataSet_.Active() && !dataSet_.Editing() && !dataSet_.IsEmpty())
+                dataSet_.Edit();
+        } catch (const TError& e) {
+            Ui().ShowMessage(TMessageType::Error, e.Message());
+        }
+    });
+    connect(edit_, &QLineEdit::editingFinished, this, [this] {
+        if (typing_)
+            Typed(edit_->text());
+    });
     Refresh();
 }
 
@@ -47,7 +61,25 @@ TDBEditLink::~TDBEditLink() {
 }
 
 void TDBEditLink::DataSetEvent(TDataSet&, TDataEvent) {
-    Refresh();
+    // Once the record is posted or cancelled, what was typed is settled either way.
+    if (!dataSet_.Editing())
+        typing_ = false;
+    if (!typing_)
+        Refresh();
+}
+
+bool CommitEdits(QWidget* form) {
+    bool settled = true;
+    for (TDBEditLink* link : form->findChildren<TDBEditLink*>()) {
+        link->Commit();
+        settled = settled && !link->Pending();
+    }
+    return settled;
+}
+
+void TDBEditLink::Commit() {
+    if (typing_)
+        Typed(edit_->text());
 }
 
 void TDBEditLink::Refresh() {
@@ -60,8 +92,13 @@ void TDBEditLink::Refresh() {
 }
 
 void TDBEditLink::Typed(const QString& text) {
-    if (!showing_ && !Enter(dataSet_, fieldName_, text))
+    if (showing_)
+        return;
+    // A refused text stays in the box for the user to correct.
+    if (Enter(dataSet_, fieldName_, text)) {
+        typing_ = false;
         Refresh();
+    }
 }
 
 TDBComboLink::TDBComboLink(QComboBox* combo, TDataSet& dataSet, QString fieldName)

@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <QMenu>
 
+#include "accounts/accountform.h"
 #include "host/common/captions.h"
 #include "host/data/query.h"
 #include "host/forms/datasetmodel.h"
@@ -156,6 +157,65 @@ TEST_F(JournalForms, SearchListDeleteAndTheEditor) {
                          .toDouble(),
                      12.5);
     EXPECT_TRUE(ui.Unexpected().isEmpty()) << ui.Unexpected().join('|').toStdString();
+}
+
+TEST_F(JournalForms, EditorKeepsWrongTextPicksAccountsAndOpensTheCopy) {
+    const qint64 id = AddPrecept(type, QDate(2024, 3, 1), "E-1");
+    Line(id, bank, 7, 0);
+    TFinancialViewerForm viewer(*dm);
+    fin::LoadPrecept(*dm, id);
+    int opened = 0;
+    dm->OpenPrecept = [&](int preceptId) { opened = preceptId; };
+    SetModalRunner([&](QDialog& dialog) {
+        if (auto* pick = dynamic_cast<TAccountForm*>(&dialog)) {
+            pick->ContoEdit->setText("2040");
+            pick->SearchAction->trigger();
+            pick->SelectAccount->trigger();
+            return dialog.result();
+        }
+        auto& form = dynamic_cast<TFinancialDetailForm&>(dialog);
+        // A date that is not one is refused and stays in the box; nothing is written.
+        form.DateEdit->setText("31.2.2024");
+        emit form.DateEdit->textEdited("31.2.2024");
+        emit form.DateEdit->editingFinished();
+        EXPECT_TRUE(ui.LastText().contains("31.2.2024")) << ui.LastText().toStdString();
+        EXPECT_EQ(form.DateEdit->text(), "31.2.2024");
+        form.CustomOK->trigger();
+        EXPECT_EQ(dialog.result(), QDialog::Rejected);
+        form.DateEdit->setText("2.3.2024");
+        emit form.DateEdit->textEdited("2.3.2024");
+        emit form.DateEdit->editingFinished();
+
+        // The cell's ellipsis (as Ctrl+Space) picks the account in the browser.
+        const QModelIndex cell = form.LinesModel()->index(0, 2);
+        form.LinesGrid->setCurrentIndex(cell);
+        form.LinesGrid->edit(cell);
+        auto* box = form.LinesGrid->findChild<QLineEdit*>();
+        EXPECT_NE(box, nullptr);
+        if (!box)
+            return 0;
+        auto* ellipsis = box->findChild<QAction*>("PickEllipsis");
+        EXPECT_NE(ellipsis, nullptr);
+        if (!ellipsis)
+            return 0;
+        ellipsis->trigger();
+        EXPECT_EQ(form.Editor().Lines().FieldByName("ContoNewCode").AsString(), "2040");
+        form.CustomApply->trigger();
+        EXPECT_FALSE(form.Editor().Modified());
+        form.PreceptCopy->trigger();
+        return dialog.result();
+    });
+    viewer.PreceptEditExecute();
+    QApplication::processEvents();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(
+        Db().SelectValue("SELECT preceptdate FROM precept WHERE preceptid = ?", {id}).toDate(),
+        QDate(2024, 3, 2));
+    EXPECT_GT(opened, id);
+    EXPECT_FALSE(dm->PreceptOpen);
+    EXPECT_EQ(
+        Db().SelectValue("SELECT COUNT(*) FROM preceptitem WHERE preceptid = ?", {opened}).toInt(),
+        1);
 }
 
 }  // namespace
