@@ -264,8 +264,15 @@ void TFinancialDetailForm::Build() {
         TQuery& h = editor_->Header();
         const QString table = h.FieldByName(QStringLiteral("foreigntable")).AsString();
         const qint64 id = h.FieldByName(QStringLiteral("foreignid")).AsInteger();
-        if (!dm_.ShowRelatedEntity || !dm_.ShowRelatedEntity(table, id))
-            Ui().ShowMessage(TMessageType::Error, res::CMN_NO_MODULE.arg(table));
+        if (dm_.ShowRelatedEntity && dm_.ShowRelatedEntity(table, id))
+            return;
+        const QString module = table == QLatin1String("document") ? res::CMN_MOD_DOCUMENT_NAME
+                               : table == QLatin1String("bankstatement") ? res::CMN_MOD_BANK_NAME
+                               : table == QLatin1String("errand")     ? res::CMN_MOD_PRODUCTION_NAME
+                               : table == QLatin1String("fadocument") ? res::CMN_MOD_FA_NAME
+                                                                      : QString();
+        if (!module.isEmpty())
+            Ui().ShowMessage(TMessageType::Error, res::CMN_NO_MODULE.arg(module));
     });
     connect(TypeCombo, &QComboBox::activated, this, &TFinancialDetailForm::TypeChosen);
     // Totals and commands follow every change of the lines and the header.
