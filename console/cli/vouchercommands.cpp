@@ -273,14 +273,21 @@ int VoucherAdd(const QStringList& raw, TCliContext& ctx) {
     return kExitOk;
 }
 
-int VoucherShow(const QStringList& raw, TCliContext& ctx) {
-    TOptions o;
-    if (!ParseOptions(raw, {}, {"--json"}, o, ctx))
-        return kExitUsage;
+// Commands on one voucher given by its id: false, with a message, on wrong usage.
+bool OneVoucher(const QStringList& raw, const QStringList& flags, TOptions& o, TCliContext& ctx) {
+    if (!ParseOptions(raw, {}, flags, o, ctx))
+        return false;
     if (o.positional.size() != 1) {
         ctx.err << "Navedite id naloga.\n";
-        return kExitUsage;
+        return false;
     }
+    return true;
+}
+
+int VoucherShow(const QStringList& raw, TCliContext& ctx) {
+    TOptions o;
+    if (!OneVoucher(raw, {"--json"}, o, ctx))
+        return kExitUsage;
     TCommandUi ui(ctx.err);
     TSession session;
     Load(session.dm, o.positional[0]);
@@ -345,12 +352,8 @@ int VoucherList(const QStringList& raw, TCliContext& ctx) {
 
 int SetStatus(const QStringList& raw, TCliContext& ctx, bool registering) {
     TOptions o;
-    if (!ParseOptions(raw, {}, {}, o, ctx))
+    if (!OneVoucher(raw, {}, o, ctx))
         return kExitUsage;
-    if (o.positional.size() != 1) {
-        ctx.err << "Navedite id naloga.\n";
-        return kExitUsage;
-    }
     TCommandUi ui(ctx.err);
     TSession session;
     Load(session.dm, o.positional[0]);

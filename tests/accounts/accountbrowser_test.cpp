@@ -3,10 +3,10 @@
 #include <QJsonObject>
 
 #include "accounts/accountbrowser.h"
-#include "console/cli/cli.h"
 #include "host/data/dbinifile.h"
 #include "host/data/query.h"
 #include "ledger/ledgercaptions.h"
+#include "tests/console/clirun.h"
 #include "tests/reports/reportstest.h"
 
 namespace fin::test {
@@ -129,16 +129,9 @@ TEST_F(AccountBrowser, CommandLineCardAndChart) {
     Line(Voucher(QDate(2024, 1, 15)), bank, 1000, 0);
     Line(Voucher(QDate(2024, 2, 15)), bank, 0, 250.5);
     Line(Voucher(QDate(2024, 3, 15)), bank, 10, 0, {}, 0, "Kamata; \"mesečna\"");
-    QString out, err;
-    QTextStream o(&out), e(&err);
-    auto run = [&](const QStringList& args) {
-        out.clear();
-        err.clear();
-        const int rc = RunCli(args, o, e);
-        o.flush();
-        e.flush();
-        return rc;
-    };
+    TCliRun run;
+    const QString& out = run.out;
+    const QString& err = run.err;
 
     ASSERT_EQ(run({"card", "2410", "--from", "2024-02-01", "--format", "json"}), 0)
         << err.toStdString();

@@ -1,11 +1,11 @@
 #include "journal/preceptedit.h"
-#include "console/cli/cli.h"
 #include "host/common/captions.h"
 #include "host/data/dbinifile.h"
 #include "host/data/query.h"
 #include "journal/journalcaptions.h"
 #include "journal/preceptsearch.h"
 #include "ledger/ledgercaptions.h"
+#include "tests/console/clirun.h"
 #include "tests/reports/reportstest.h"
 
 namespace fin::test {
@@ -282,16 +282,9 @@ TEST_F(Vouchers, CopyMoveAndDeleteAllLines) {
 TEST_F(Vouchers, CommandLineAddsListsAndRegisters) {
     qputenv("FINANSIJE_DB_NAME", DatabaseName().toUtf8());
     TDBIniFile(&Db()).WriteString(kFinancialSection, "FinancialYear", "2024");
-    QString out, err;
-    QTextStream o(&out), e(&err);
-    auto run = [&](const QStringList& args) {
-        out.clear();
-        err.clear();
-        const int rc = RunCli(args, o, e);
-        o.flush();
-        e.flush();
-        return rc;
-    };
+    TCliRun run;
+    const QString& out = run.out;
+    const QString& err = run.err;
     const QString typeId = QString::number(type);
     ASSERT_EQ(run({"voucher", "add", "--type", typeId, "--date", "2024-05-10", "--description",
                    "Uplata 'A' 100%", "--line", "2410;100;0;Uplata", "--line", "2040:7;0;100"}),
