@@ -41,9 +41,30 @@ TPreceptEditor::TPreceptEditor(TFinancialDM& dm) : dm_(dm) {
     LoadLines();
     dm_.PreceptOpen = true;
     holdsOpen_ = true;
+    // A posted line takes its place in the order at once and the totals follow it.
+    TQuery& lines = Lines();
+    savedAfterPost_ = lines.AfterPost;
+    savedAfterDelete_ = lines.AfterDelete;
+    lines.AfterPost = [this](TDataSet& ds) {
+        if (savedAfterPost_)
+            savedAfterPost_(ds);
+        if (dm_.SortRecalculating)
+            return;
+        ComputeTotals();
+        const QString order = ds.IndexFieldNames();
+        if (!order.isEmpty())
+            ds.SetIndexFieldNames(order);
+    };
+    lines.AfterDelete = [this](TDataSet& ds) {
+        if (savedAfterDelete_)
+            savedAfterDelete_(ds);
+        ComputeTotals();
+    };
 }
 
 TPreceptEditor::~TPreceptEditor() {
+    Lines().AfterPost = savedAfterPost_;
+    Lines().AfterDelete = savedAfterDelete_;
     Release();
 }
 

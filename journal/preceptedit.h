@@ -2,10 +2,12 @@
 
 #include <QDate>
 #include <QString>
+#include <functional>
 
 namespace fin {
 
 class TFinancialDM;
+class TDataSet;
 class TQuery;
 
 // The voucher editor without its window: the current voucher of the data module's list
@@ -76,6 +78,8 @@ private:
 
     TFinancialDM& dm_;
     bool holdsOpen_ = false;
+    // The lines' own after-post and after-delete handlers, back in place when it closes.
+    std::function<void(TDataSet&)> savedAfterPost_, savedAfterDelete_;
     double debit_ = 0, credit_ = 0, balance_ = 0;
 };
 

@@ -269,6 +269,15 @@ TEST_F(Vouchers, CopyMoveAndDeleteAllLines) {
     EXPECT_FALSE(editor.CanMoveDown());
     lines.Last();
     EXPECT_FALSE(editor.CanMoveUp());
+    // A posted line takes its place in the order at once, and the totals follow.
+    lines.First();
+    EXPECT_EQ(lines.FieldByName("accountnewid").AsInteger(), buyers);
+    lines.Edit();
+    lines.FieldByName("debit").SetValue(20.0);
+    lines.Post();
+    lines.First();
+    EXPECT_EQ(lines.FieldByName("accountnewid").AsInteger(), bank);
+    EXPECT_DOUBLE_EQ(editor.TotalDebit(), 30);
 
     ui.Answer(TAnswer::Yes);
     editor.DeleteAllLines();
