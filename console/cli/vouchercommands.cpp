@@ -20,8 +20,8 @@ namespace {
 // yes, since the command itself is the user's decision.
 class TCommandUi : public TStdErrUiService {
 public:
-    explicit TCommandUi(QTextStream& err) : err_(err) { SetUi(this); }
-    ~TCommandUi() override { SetUi(nullptr); }
+    explicit TCommandUi(QTextStream& err) : err_(err), previous_(&Ui()) { SetUi(this); }
+    ~TCommandUi() override { SetUi(previous_); }
     void ShowMessage(TMessageType type, const QString& text) override {
         if (type == TMessageType::Information)
             return;
@@ -32,6 +32,7 @@ public:
 
 private:
     QTextStream& err_;
+    IUiService* previous_;
 };
 
 // "--name value" options; each may repeat ("--line").
