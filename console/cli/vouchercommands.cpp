@@ -174,12 +174,12 @@ void PrintVoucher(TFinancialDM& dm, bool json, QTextStream& out) {
 }
 
 // "CODE[:SUBACCOUNT];DEBIT;CREDIT[;TEXT]"; CODE is "OLD/NEW" in 2014.
-void AddLine(TFinancialDM& dm, const QString& spec) {
-    const QStringList parts = spec.split(QLatin1Char(';'));
+void AddLine(TFinancialDM& dm, const QString& given) {
+    const QStringList parts = given.split(QLatin1Char(';'));
     if (parts.size() < 3)
         throw TError(QStringLiteral("Stavka \"%1\" treba da ima oblik KONTO[:ANALITIKA];DUGUJE;"
                                     "POTRAŽUJE[;OPIS].")
-                         .arg(spec));
+                         .arg(given));
     QString code = parts[0].trimmed(), sub;
     if (const int colon = code.indexOf(QLatin1Char(':')); colon >= 0) {
         sub = code.mid(colon + 1);
@@ -256,10 +256,10 @@ int VoucherAdd(const QStringList& raw, TCliContext& ctx) {
         header.FieldByName(QStringLiteral("description")).SetValue(o.Value("--description"));
 
     TPreceptEditor editor(dm);
-    QStringList specs = o.values.values(QStringLiteral("--line"));
-    std::reverse(specs.begin(), specs.end());  // a multi-hash hands them back newest first
-    for (const QString& spec : specs)
-        AddLine(dm, spec);
+    QStringList given = o.values.values(QStringLiteral("--line"));
+    std::reverse(given.begin(), given.end());  // a multi-hash hands them back newest first
+    for (const QString& line : given)
+        AddLine(dm, line);
     editor.Save();
     if (o.Has("--json")) {
         ctx.out << QJsonDocument(
