@@ -25,6 +25,8 @@ inline const QString NO_REG_ON_SYN_ACC_ERR = QStringLiteral(
 inline const QString PREC_TMP_OR_UNDEF_ERR = QStringLiteral(
     "Postoje privremene stavke ili stavke sa brojem konta za koji ne postoji konto!\n\rMorate "
     "preusmeriti ove stavke.");
+inline const QString PREC_NOT_BALANCED_ERR = QStringLiteral(
+    "Nalog nije uravnotežen: saldo je %1. Proknjižiti se može samo nalog čiji je saldo 0,00.");
 inline const QString REG_CONF =
     QStringLiteral("Da li ste sigurni da želite da izvršite %1 ovog naloga?");
 inline const QString REG_ACT = QStringLiteral("proknjiženje");

@@ -256,6 +256,14 @@ bool TPreceptEditor::CommonChecks(bool registering) {
 
 bool TPreceptEditor::Register() {
     CheckOpen();
+    // The screen offers registering only for a balanced voucher; every other caller (the
+    // command line, scripts) meets the same rule here, before anything is written.
+    ComputeTotals();
+    if (Cents(balance_) != 0) {
+        Ui().ShowMessage(TMessageType::Error, res::PREC_NOT_BALANCED_ERR.arg(FormatFloat(
+                                                  QStringLiteral("#,##0.00"), balance_)));
+        return false;
+    }
     if (!CommonChecks(true))
         return false;
     TQuery& header = Header();

@@ -181,6 +181,13 @@ TEST_F(Vouchers, RegisterChecksComeInTheirOrderAndRefusalsChangeNothing) {
     dm->PreceptItemZQ().Post();
     editor.ComputeTotals();
     EXPECT_FALSE(editor.CanRegister());
+    editor.Save();
+    Db().Execute("UPDATE precept SET parentid = NULL WHERE preceptid = ?", {child});
+    fin::LoadPrecept(*dm, child);
+    editor.LoadLines();
+    EXPECT_FALSE(editor.Register());
+    EXPECT_TRUE(ui.LastText().contains("saldo je ")) << ui.LastText().toStdString();
+    EXPECT_EQ(Status(child), "n");
 }
 
 TEST_F(Vouchers, SavingWritesHeaderAndLinesTogetherOrNothing) {
@@ -322,6 +329,15 @@ TEST_F(Vouchers, CommandLineAddsListsAndRegisters) {
     EXPECT_EQ(run({"voucher", "unregister", id}), 0);
     EXPECT_EQ(run({"voucher", "register", "x"}), 1);
     EXPECT_EQ(run({"voucher", "register"}), 2);
+
+    // A voucher that does not balance is never registered, whoever asks.
+    ASSERT_EQ(run({"voucher", "add", "--type", typeId, "--date", "2024-05-11", "--line",
+                   "2410;100.01;0", "--line", "2040:7;0;100"}),
+              0);
+    const QString uneven = out.section('\t', 0, 0);
+    EXPECT_EQ(run({"voucher", "register", uneven}), 1);
+    EXPECT_TRUE(err.contains("saldo je 0,01")) << err.toStdString();
+    EXPECT_EQ(Status(uneven.toLongLong()), "n");
 }
 
 }  // namespace
