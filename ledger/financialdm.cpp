@@ -15,8 +15,8 @@ namespace {
 
 TFinancialDM* g_dm = nullptr;
 
-const QString kValueFormat = QStringLiteral("0.00");
-const QString kCardFormat = QStringLiteral("#,##0.00");
+// Amounts on screens and prints: Serbian grouping and decimals.
+const QString kValueFormat = QStringLiteral("#,##0.00");
 
 struct TFieldDecl {
     const char* name;
@@ -241,7 +241,7 @@ void TFinancialDM::DeclareFields() {
                               {"number", TFieldType::String, 30, "Broj"},
                               {"balance", TFieldType::Float, 0, "Saldo"},
                               {"PreceptTypeNumber", TFieldType::String, 15, ""}});
-    Format(*accountItemZQ_, {"debit", "credit", "balance"}, kCardFormat);
+    Format(*accountItemZQ_, {"debit", "credit", "balance"}, kValueFormat);
 
     Declare(*logZQ_, kItemFields);
     Declare(*logZQ_, {{"preceptdate", TFieldType::Date, 0, "Datum"},
@@ -250,7 +250,7 @@ void TFinancialDM::DeclareFields() {
                       {"accountcode", TFieldType::String, 14, "Konto"},
                       {"accountnewcode", TFieldType::String, 19, "Novi konto"},
                       {"PreceptTypeNumber", TFieldType::String, 15, ""}});
-    Format(*logZQ_, {"debit", "credit"}, kCardFormat);
+    Format(*logZQ_, {"debit", "credit"}, kValueFormat);
 
     Declare(*financialiniZQ_, {{"financialini", TFieldType::Integer, 0, ""},
                                {"module", TFieldType::String, 20, "Modul"},

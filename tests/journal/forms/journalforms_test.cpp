@@ -139,8 +139,14 @@ TEST_F(JournalForms, SearchListDeleteAndTheEditor) {
         editor.Lines().Append();
         TDataSetModel* model = form.LinesModel();
         model->setData(model->index(0, 2), "2410", Qt::EditRole);
+        // Amounts show in the Serbian format; both ways of typing them are taken.
+        model->setData(model->index(0, 6), "1234567.5", Qt::EditRole);
+        EXPECT_EQ(model->index(0, 6).data(Qt::DisplayRole).toString(), "1.234.567,50");
+        model->setData(model->index(0, 6), "1.234,5", Qt::EditRole);
+        EXPECT_EQ(model->index(0, 6).data(Qt::DisplayRole).toString(), "1.234,50");
         model->setData(model->index(0, 6), "12,5", Qt::EditRole);
         editor.Lines().Post();
+        EXPECT_EQ(model->index(0, 6).data(Qt::DisplayRole).toString(), "12,50");
         form.UpdateState();
         EXPECT_EQ(form.StatusPanels[1]->text(), "12,50");
         EXPECT_FALSE(form.PreceptRegister->isEnabled());  // unsaved and not balanced
