@@ -3,6 +3,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
+#include <map>
+#include <string>
 
 #include "accounts/accountbrowser.h"
 #include "console/cli/cli.h"
@@ -130,14 +132,9 @@ int Card(const QStringList& raw, TCliContext& ctx) {
         ctx.err << res::ACCOUNT_MISSING_ERR.arg(code) << '\n';
         return kExitRefused;
     }
-    // The report shows the account's row, so the chart's list stands on it.
-    TAccountBrowser browser(session.dm);
-    browser.ContoText = code;
-    browser.Search();
-    browser.Accounts().Locate(QStringLiteral("code"), code);
-
+    // The period is known before anything is read, so the card loads its lines once.
     TAccountCard card(session.dm);
-    card.OpenAccount(newChart ? desc.AccountNewID : desc.AccountID, subaccount);
+    card.SetAccount(newChart ? desc.AccountNewID : desc.AccountID, subaccount);
     if (args.values.contains("--from"))
         card.From = args.values.value("--from");
     if (args.values.contains("--to"))
@@ -152,6 +149,11 @@ int Card(const QStringList& raw, TCliContext& ctx) {
         const QString path = args.values.value(
             "--output", QStringLiteral("kartica-%1%2.pdf")
                             .arg(code, subaccount.isEmpty() ? QString() : "-" + subaccount));
+        // The print heads the card with the account's row, so the chart's list stands on it.
+        TAccountBrowser browser(session.dm);
+        browser.ContoText = code;
+        browser.Search();
+        browser.Accounts().Locate(QStringLiteral("code"), code);
         TReportEngine engine;
         engine.SetOutput(TReportOutput::Pdf, path);
         engine.ExecuteAccountReport(browser.Accounts(), lines, name, card.From, card.To,
@@ -160,9 +162,12 @@ int Card(const QStringList& raw, TCliContext& ctx) {
         return kExitOk;
     }
 
-    auto value = [&](const char* field) -> TField& {
-        return lines.FieldByName(QString::fromLatin1(field));
-    };
+    // Resolved once: the card may have a hundred thousand lines.
+    std::map<std::string, TField*> fields;
+    for (const char* f :
+         {"preceptid", "preceptdate", "number", "description", "debit", "credit", "balance"})
+        fields[f] = &lines.FieldByName(QString::fromLatin1(f));
+    auto value = [&](const char* field) -> TField& { return *fields.at(field); };
     auto money = [](double v) { return BetterRoundTo(v, -2); };
     if (format == TFormat::Json) {
         QJsonArray rows;
@@ -251,52 +256,62 @@ int Accounts(const QStringList& raw, TCliContext& ctx) {
     browser.AccountValuesShow = values;
     browser.Search();
     TQuery& accounts = browser.Accounts();
-    auto field = [&](const char* name) -> TField& {
-        return accounts.FieldByName(QString::fromLatin1(name));
+    // Rows are read where they stand: moving the cursor would load each account's
+    // sub-accounts, which the list does not print.
+    auto column = [&](const char* name) {
+        return accounts.FieldByName(QString::fromLatin1(name)).Index();
     };
-    auto typeCaption = [&] { return session.dm.GetTypeCaption(field("type").AsString()); };
+    const int codeAt = column("code"), nameAt = column("name"), typeAt = column("type");
+    const int debitAt = values ? column("debit") : -1, creditAt = values ? column("credit") : -1,
+              balanceAt = values ? column("balance") : -1;
+    const int count = accounts.RecordCount();
+    auto at = [&](int rec, int index) { return accounts.RecordValue(rec, index); };
 
     if (format == TFormat::Json) {
         QJsonArray rows;
-        for (accounts.First(); !accounts.Eof(); accounts.Next()) {
-            QJsonObject row{{"code", field("code").AsString()},
-                            {"name", field("name").AsString()},
-                            {"type", field("type").AsString()}};
+        for (int rec = 1; rec <= count; ++rec) {
+            QJsonObject row{{"code", at(rec, codeAt).toString()},
+                            {"name", at(rec, nameAt).toString()},
+                            {"type", at(rec, typeAt).toString()}};
             if (values) {
-                row.insert("debit", field("debit").AsFloat());
-                row.insert("credit", field("credit").AsFloat());
-                row.insert("balance", field("balance").AsFloat());
+                row.insert("debit", at(rec, debitAt).toDouble());
+                row.insert("credit", at(rec, creditAt).toDouble());
+                row.insert("balance", at(rec, balanceAt).toDouble());
             }
             rows.append(row);
         }
         ctx.out << QJsonDocument(rows).toJson(QJsonDocument::Indented);
         return kExitOk;
     }
-    if (format == TFormat::Csv) {
-        QStringList header{"code", "name", "type"};
-        if (values)
-            header << "debit"
-                   << "credit"
-                   << "balance";
-        CsvRow(ctx.out, header);
-    }
-    for (accounts.First(); !accounts.Eof(); accounts.Next()) {
-        QStringList cells{field("code").AsString(), field("name").AsString(),
-                          format == TFormat::Csv ? field("type").AsString() : typeCaption()};
-        if (values)
-            cells << Amount(field("debit").AsFloat(), format)
-                  << Amount(field("credit").AsFloat(), format)
-                  << Amount(field("balance").AsFloat(), format);
-        if (format == TFormat::Csv) {
-            CsvRow(ctx.out, cells);
-            continue;
-        }
+    QStringList header = format == TFormat::Csv
+                             ? QStringList{"code", "name", "type", "debit", "credit", "balance"}
+                             : QStringList{"Konto", "Naziv", "Tip", "Duguje", "Potražuje", "Saldo"};
+    if (!values)
+        header = header.mid(0, 3);
+    auto textRow = [&](const QStringList& cells) {
         ctx.out << cells[0].leftJustified(10) << cells[1].leftJustified(44, ' ', true) << ' '
                 << cells[2].leftJustified(16, ' ', true);
-        if (values)
+        if (cells.size() > 3)
             ctx.out << ' ' << cells[3].rightJustified(17) << ' ' << cells[4].rightJustified(17)
                     << ' ' << cells[5].rightJustified(17);
         ctx.out << '\n';
+    };
+    if (format == TFormat::Csv)
+        CsvRow(ctx.out, header);
+    else
+        textRow(header);
+    for (int rec = 1; rec <= count; ++rec) {
+        const QString type = at(rec, typeAt).toString();
+        QStringList cells{at(rec, codeAt).toString(), at(rec, nameAt).toString(),
+                          format == TFormat::Csv ? type : session.dm.GetTypeCaption(type)};
+        if (values)
+            cells << Amount(at(rec, debitAt).toDouble(), format)
+                  << Amount(at(rec, creditAt).toDouble(), format)
+                  << Amount(at(rec, balanceAt).toDouble(), format);
+        if (format == TFormat::Csv)
+            CsvRow(ctx.out, cells);
+        else
+            textRow(cells);
     }
     return kExitOk;
 }

@@ -87,7 +87,34 @@ QVector<TCliCommand>& CliCommands() {
     return commands;
 }
 
-int RunCli(const QStringList& arguments, QTextStream& out, QTextStream& err) {
+void TCliProgress::Step(qint64 done, qint64 total, const QString& current) {
+    const QString text = label_ + QStringLiteral(": ") + QString::number(done) +
+                         QStringLiteral(" od ") + QString::number(total);
+    if (ctx_.errIsTerminal) {
+        QString line = current.isEmpty() ? text : text + QStringLiteral(" (") + current + ')';
+        // Cleared to the end, so a shorter line leaves nothing of the last one.
+        ctx_.err << '\r' << line << "\x1b[K";
+        ctx_.err.flush();
+        open_ = true;
+        return;
+    }
+    const int tenth = total > 0 ? static_cast<int>(done * 10 / total) : 10;
+    if (tenth == lastTenth_)
+        return;
+    lastTenth_ = tenth;
+    ctx_.err << text << '\n';
+    ctx_.err.flush();
+}
+
+void TCliProgress::Finish() {
+    if (!open_)
+        return;
+    open_ = false;
+    ctx_.err << '\n';
+    ctx_.err.flush();
+}
+
+int RunCli(const QStringList& arguments, QTextStream& out, QTextStream& err, bool errIsTerminal) {
     if (arguments.isEmpty() || arguments.first() == QLatin1String("--help") ||
         arguments.first() == QLatin1String("-h")) {
         PrintOverview(arguments.isEmpty() ? err : out);
@@ -110,7 +137,7 @@ int RunCli(const QStringList& arguments, QTextStream& out, QTextStream& err) {
         PrintCommandHelp(*found, out);
         return kExitOk;
     }
-    TCliContext context{out, err};
+    TCliContext context{out, err, errIsTerminal};
     try {
         return found->run(rest, context);
     } catch (const TError& e) {

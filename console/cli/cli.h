@@ -14,6 +14,26 @@ inline constexpr int kExitUsage = 2;
 struct TCliContext {
     QTextStream& out;
     QTextStream& err;
+    bool errIsTerminal = false;  // standard error is a terminal a person watches
+};
+
+// Progress of a long job on standard error: on a terminal one line rewritten in place,
+// otherwise a plain line at every tenth of the way; a line break when it is done.
+class TCliProgress {
+public:
+    TCliProgress(TCliContext& context, QString label) : ctx_(context), label_(std::move(label)) {}
+    ~TCliProgress() { Finish(); }
+    TCliProgress(const TCliProgress&) = delete;
+    TCliProgress& operator=(const TCliProgress&) = delete;
+
+    void Step(qint64 done, qint64 total, const QString& current = {});
+    void Finish();
+
+private:
+    TCliContext& ctx_;
+    QString label_;
+    int lastTenth_ = 0;  // nothing is said before the first tenth
+    bool open_ = false;  // a rewritten line waits for its line break
 };
 
 // One command: its words ("db init"), what it takes and what it does.
@@ -33,6 +53,7 @@ QVector<TCliCommand> AccountCommands();
 QVector<TCliCommand> VoucherCommands();
 
 // Runs the tool on its arguments (without the program name).
-int RunCli(const QStringList& arguments, QTextStream& out, QTextStream& err);
+int RunCli(const QStringList& arguments, QTextStream& out, QTextStream& err,
+           bool errIsTerminal = false);
 
 }  // namespace fin

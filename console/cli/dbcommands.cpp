@@ -54,11 +54,10 @@ int DbDemo(const QStringList& args, TCliContext& ctx) {
         return rc;
     TConnection c;
     c.Open();
-    const TDemoSummary s = MakeDemoCompany(c, options, [&](qint64 done, qint64 total) {
-        ctx.err << "\rNalozi: " << done << " od " << total;
-        ctx.err.flush();
-    });
-    ctx.err << '\n';
+    TCliProgress progress(ctx, QStringLiteral("Nalozi"));
+    const TDemoSummary s =
+        MakeDemoCompany(c, options, [&](qint64 done, qint64 total) { progress.Step(done, total); });
+    progress.Finish();
     ctx.out << "Demo preduzeće za " << options.year << ". godinu: " << s.vouchers << " naloga, "
             << s.lines << " stavki, " << s.accounts << " konta starog i " << s.accountsNew
             << " konta novog kontnog plana, " << s.partners << " partnera.\n";
@@ -77,7 +76,7 @@ QVector<TCliCommand> DbCommands() {
         {{"db", "demo"},
          QStringLiteral("[--year GODINA] [--vouchers BROJ]"),
          QStringLiteral("Puni praznu bazu demo preduzećem sa godinom naloga."),
-         QStringLiteral("Podrazumevana godina je tekuća, a naloga ima 300. Sa --vouchers se\n"
+         QStringLiteral("Podrazumevana godina je 2024, a naloga ima 300. Sa --vouchers se\n"
                         "pravi veće preduzeće: 100000 naloga daje oko milion stavki. Baza koja\n"
                         "već ima naloge, konta ili partnere se ne menja."),
          DbDemo},

@@ -2,6 +2,8 @@
 #include <QTextStream>
 #include <memory>
 
+#include <unistd.h>
+
 #include "console/cli/cli.h"
 
 int main(int argc, char** argv) {
@@ -17,7 +19,7 @@ int main(int argc, char** argv) {
                                                    : std::make_unique<QCoreApplication>(argc, argv);
     QTextStream out(stdout);
     QTextStream err(stderr);
-    const int code = fin::RunCli(app->arguments().mid(1), out, err);
+    const int code = fin::RunCli(app->arguments().mid(1), out, err, isatty(STDERR_FILENO) == 1);
     out.flush();
     err.flush();
     return code;

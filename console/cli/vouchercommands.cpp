@@ -158,19 +158,20 @@ void PrintVoucher(TFinancialDM& dm, bool json, QTextStream& out) {
     if (!f(header, "description").isEmpty())
         out << "Opis: " << f(header, "description") << '\n';
     out << '\n';
+    auto line = [&](const QString& sort, const QString& code, const QString& sub,
+                    const QString& text, const QString& debit, const QString& credit) {
+        out << sort.rightJustified(4) << "  " << code.leftJustified(8) << sub.leftJustified(10)
+            << text.leftJustified(40, ' ', true) << ' ' << debit.rightJustified(15) << ' '
+            << credit.rightJustified(15) << '\n';
+    };
+    line(QStringLiteral("R.b."), QStringLiteral("Konto"), QStringLiteral("Analitika"),
+         QStringLiteral("Opis"), QStringLiteral("Duguje"), QStringLiteral("Potražuje"));
     for (lines.First(); !lines.Eof(); lines.Next())
-        out << f(lines, "sort").rightJustified(3) << "  "
-            << (f(lines, "ContoNewCode").isEmpty() ? f(lines, "ContoCode")
-                                                   : f(lines, "ContoNewCode"))
-                   .leftJustified(8)
-            << f(lines, "foreignid").leftJustified(8)
-            << f(lines, "description").leftJustified(40, ' ', true) << ' '
-            << FormatFloat(QStringLiteral("#,##0.00"), lines.FieldByName("debit").AsFloat())
-                   .rightJustified(15)
-            << ' '
-            << FormatFloat(QStringLiteral("#,##0.00"), lines.FieldByName("credit").AsFloat())
-                   .rightJustified(15)
-            << '\n';
+        line(f(lines, "sort"),
+             f(lines, "ContoNewCode").isEmpty() ? f(lines, "ContoCode") : f(lines, "ContoNewCode"),
+             f(lines, "foreignid"), f(lines, "description"),
+             FormatFloat(QStringLiteral("#,##0.00"), lines.FieldByName("debit").AsFloat()),
+             FormatFloat(QStringLiteral("#,##0.00"), lines.FieldByName("credit").AsFloat()));
 }
 
 // "CODE[:SUBACCOUNT];DEBIT;CREDIT[;TEXT]"; CODE is "OLD/NEW" in 2014.
@@ -340,13 +341,20 @@ int VoucherList(const QStringList& raw, TCliContext& ctx) {
         ctx.out << QJsonDocument(LinesJson(list)).toJson(QJsonDocument::Indented);
         return kExitOk;
     }
+    auto row = [&](const QString& id, const QString& number, const QString& type,
+                   const QString& date, const QString& status, const QString& text) {
+        ctx.out << id.rightJustified(7) << "  " << number.leftJustified(16)
+                << type.leftJustified(24, ' ', true) << ' ' << date.leftJustified(11) << ' '
+                << status.leftJustified(14) << text << '\n';
+    };
+    row(QStringLiteral("Id"), QStringLiteral("Broj"), QStringLiteral("Tip"),
+        QStringLiteral("Datum"), QStringLiteral("Status"), QStringLiteral("Opis"));
     for (list.First(); !list.Eof(); list.Next()) {
         auto f = [&](const char* n) {
             return list.FieldByName(QString::fromLatin1(n)).DisplayText();
         };
-        ctx.out << f("preceptid").rightJustified(7) << "  " << f("number").leftJustified(16)
-                << f("PreceptType").leftJustified(24, ' ', true) << ' ' << f("preceptdate") << ' '
-                << f("status").leftJustified(14) << f("description") << '\n';
+        row(f("preceptid"), f("number"), f("PreceptType"), f("preceptdate"), f("status"),
+            f("description"));
     }
     return kExitOk;
 }
