@@ -84,6 +84,11 @@ void TAccountCard::ReadAccount() {
 }
 
 void TAccountCard::OpenAccount(qint64 accountId, const QString& subaccountCode) {
+    SetAccount(accountId, subaccountCode);
+    LoadYear();
+}
+
+void TAccountCard::SetAccount(qint64 accountId, const QString& subaccountCode) {
     if (!subaccountCode.trimmed().isEmpty())
         SubaccountNumber(subaccountCode);
     const qint64 keepId = AccountID;
@@ -97,7 +102,6 @@ void TAccountCard::OpenAccount(qint64 accountId, const QString& subaccountCode) 
     SubaccountCode = subaccountCode.trimmed();
     GroupFrom.clear();
     GroupTo.clear();
-    LoadYear();
 }
 
 void TAccountCard::OpenGroup(const QString& fromPrefix, const QString& toPrefix) {

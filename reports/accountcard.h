@@ -39,6 +39,9 @@ public:
     // The whole financial year of an account or one of its sub-accounts; a code that is
     // not a number, or an account that does not exist, is refused with a message.
     void OpenAccount(qint64 accountId, const QString& subaccountCode = {});
+    // The same account choice and checks without loading anything: a caller that knows its
+    // period sets From and To and calls Show once (the command line).
+    void SetAccount(qint64 accountId, const QString& subaccountCode = {});
     // The whole financial year of a code group, or of a range when toPrefix is given.
     void OpenGroup(const QString& fromPrefix, const QString& toPrefix);
     // "Prikaži": the lines from 1 January to To, those before From folded into one

@@ -1,9 +1,12 @@
 #include "host/common/textformat.h"
 
+#include <QHash>
 #include <QRegularExpression>
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
+#include <string_view>
 
 namespace fin {
 
@@ -13,59 +16,53 @@ std::string DecimalText(double value, int decimals) {
     decimals = std::max(decimals, 0);
     char buf[512];
     const auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed);
-    std::string s(buf, res.ptr);
-    bool negative = false;
-    if (!s.empty() && s[0] == '-') {
-        negative = true;
-        s.erase(0, 1);
-    }
-    const size_t dot = s.find('.');
-    std::string intPart = dot == std::string::npos ? s : s.substr(0, dot);
-    std::string frac = dot == std::string::npos ? std::string() : s.substr(dot + 1);
-    bool up = false;
-    if (static_cast<int>(frac.size()) > decimals) {
-        up = frac[decimals] >= '5';
-        frac.resize(decimals);
-    }
-    frac.append(decimals - frac.size(), '0');
-    std::string digits = intPart + frac;
-    if (up) {
+    const char* begin = buf;
+    const char* end = res.ptr;
+    const bool negative = begin < end && *begin == '-';
+    if (negative)
+        ++begin;
+    const char* dot = std::find(begin, end, '.');
+    const char* fracBegin = dot == end ? end : dot + 1;
+    const int fracSize = static_cast<int>(end - fracBegin);
+    // Integer digits and the kept decimals in one run, then the half-up carry over it.
+    std::string digits(begin, dot);
+    const int kept = std::min(fracSize, decimals);
+    digits.append(fracBegin, fracBegin + kept);
+    digits.append(static_cast<size_t>(decimals - kept), '0');
+    if (fracSize > decimals && fracBegin[decimals] >= '5') {
         int i = static_cast<int>(digits.size()) - 1;
-        while (i >= 0 && digits[i] == '9')
-            digits[i--] = '0';
+        while (i >= 0 && digits[static_cast<size_t>(i)] == '9')
+            digits[static_cast<size_t>(i--)] = '0';
         if (i < 0)
             digits.insert(digits.begin(), '1');
         else
-            ++digits[i];
+            ++digits[static_cast<size_t>(i)];
     }
-    std::string out = digits.substr(0, digits.size() - decimals);
+    const bool zero = digits.find_first_not_of('0') == std::string::npos;
+    std::string out;
+    out.reserve(digits.size() + 2);
+    if (negative && !zero)
+        out += '-';
+    out.append(digits, 0, digits.size() - static_cast<size_t>(decimals));
     if (decimals > 0) {
         out += '.';
-        out.append(digits, digits.size() - decimals, std::string::npos);
-    }
-    if (!negative || out.find_first_not_of("0.") == std::string::npos)
-        return out;
-    std::string signedText(1, '-');
-    signedText += out;
-    return signedText;
-}
-
-namespace {
-
-QString Group(const QString& digits, QChar separator) {
-    QString out;
-    const int n = digits.size();
-    for (int i = 0; i < n; ++i) {
-        if (i > 0 && (n - i) % 3 == 0)
-            out += separator;
-        out += digits[i];
+        out.append(digits, digits.size() - static_cast<size_t>(decimals), std::string::npos);
     }
     return out;
 }
 
-}  // namespace
+namespace {
 
-QString FormatFloat(const QString& pattern, double value, TNumberStyle style) {
+// A number pattern taken apart once: reports and lists format the same few patterns
+// hundreds of thousands of times.
+struct TNumberPattern {
+    QString prefix, suffix;  // literal text around the digits, quotes removed
+    bool literalOnly = false;
+    bool grouping = false;
+    int minInt = 0, minFrac = 0, maxFrac = 0;
+};
+
+TNumberPattern ParsePattern(const QString& pattern) {
     const QString section = pattern.section(QLatin1Char(';'), 0, 0);
     // Literal text before and after the digit placeholders is copied, quotes removed.
     int first = -1, last = -1;
@@ -97,39 +94,76 @@ QString FormatFloat(const QString& pattern, double value, TNumberStyle style) {
         t.remove(QLatin1Char('\'')).remove(QLatin1Char('"'));
         return t;
     };
-    if (first < 0)
-        return literal(section);
+    TNumberPattern p;
+    if (first < 0) {
+        p.literalOnly = true;
+        p.prefix = literal(section);
+        return p;
+    }
+    p.prefix = literal(section.left(first));
+    p.suffix = literal(section.mid(last + 1));
     const QString body = section.mid(first, last - first + 1);
     const int dot = body.indexOf(QLatin1Char('.'));
     const QString intSpec = dot < 0 ? body : body.left(dot);
     const QString fracSpec = dot < 0 ? QString() : body.mid(dot + 1);
-    const bool grouping = intSpec.contains(QLatin1Char(','));
-    const int minInt = static_cast<int>(intSpec.count(QLatin1Char('0')));
-    const int minFrac = static_cast<int>(fracSpec.count(QLatin1Char('0')));
-    const int maxFrac = minFrac + static_cast<int>(fracSpec.count(QLatin1Char('#')));
+    p.grouping = intSpec.contains(QLatin1Char(','));
+    p.minInt = static_cast<int>(intSpec.count(QLatin1Char('0')));
+    p.minFrac = static_cast<int>(fracSpec.count(QLatin1Char('0')));
+    p.maxFrac = p.minFrac + static_cast<int>(fracSpec.count(QLatin1Char('#')));
+    return p;
+}
 
-    QString text = QString::fromStdString(DecimalText(value, maxFrac));
-    const bool negative = text.startsWith(QLatin1Char('-'));
-    if (negative)
-        text.remove(0, 1);
-    QString intDigits = text.section(QLatin1Char('.'), 0, 0);
-    QString frac = text.section(QLatin1Char('.'), 1);
-    while (frac.size() > minFrac && frac.endsWith(QLatin1Char('0')))
-        frac.chop(1);
-    if (intDigits == QLatin1String("0") && minInt == 0)
-        intDigits.clear();
-    while (intDigits.size() < minInt)
-        intDigits.prepend(QLatin1Char('0'));
+const TNumberPattern& CachedPattern(const QString& pattern) {
+    thread_local QHash<QString, TNumberPattern> cache;
+    auto it = cache.constFind(pattern);
+    if (it == cache.constEnd())
+        it = cache.insert(pattern, ParsePattern(pattern));
+    return *it;
+}
+
+}  // namespace
+
+QString FormatFloat(const QString& pattern, double value, TNumberStyle style) {
+    const TNumberPattern& p = CachedPattern(pattern);
+    if (p.literalOnly)
+        return p.prefix;
+    const std::string text = DecimalText(value, p.maxFrac);
+    const bool negative = !text.empty() && text[0] == '-';
+    const std::string_view all(text.data() + (negative ? 1 : 0), text.size() - (negative ? 1 : 0));
+    const size_t dot = all.find('.');
+    std::string_view intDigits = all.substr(0, dot);
+    std::string_view frac =
+        dot == std::string_view::npos ? std::string_view() : all.substr(dot + 1);
+    while (static_cast<int>(frac.size()) > p.minFrac && frac.back() == '0')
+        frac.remove_suffix(1);
+    if (intDigits == "0" && p.minInt == 0)
+        intDigits = {};
     const bool display = style == TNumberStyle::Display;
-    if (grouping)
-        intDigits = Group(intDigits, display ? QLatin1Char('.') : QLatin1Char(','));
-    QString out = intDigits;
-    if (!frac.isEmpty())
-        out += (display ? QLatin1Char(',') : QLatin1Char('.')) + frac;
-    if (out.isEmpty())
-        out = QStringLiteral("0");
-    return (negative ? QStringLiteral("-") : QString()) + literal(section.left(first)) + out +
-           literal(section.mid(last + 1));
+    const int padding = std::max(0, p.minInt - static_cast<int>(intDigits.size()));
+    std::string ints(static_cast<size_t>(padding), '0');
+    ints.append(intDigits);
+
+    QString out;
+    out.reserve(p.prefix.size() + p.suffix.size() + static_cast<int>(ints.size() + frac.size()) +
+                8);
+    if (negative)
+        out += QLatin1Char('-');
+    out += p.prefix;
+    const int n = static_cast<int>(ints.size());
+    const QChar separator = display ? QLatin1Char('.') : QLatin1Char(',');
+    for (int i = 0; i < n; ++i) {
+        if (p.grouping && i > 0 && (n - i) % 3 == 0)
+            out += separator;
+        out += QLatin1Char(ints[static_cast<size_t>(i)]);
+    }
+    if (!frac.empty()) {
+        out += display ? QLatin1Char(',') : QLatin1Char('.');
+        out += QLatin1String(frac.data(), static_cast<qsizetype>(frac.size()));
+    }
+    if (n == 0 && frac.empty())
+        out += QLatin1Char('0');
+    out += p.suffix;
+    return out;
 }
 
 QString NumberToText(double value, int maxDecimals) {
@@ -183,7 +217,24 @@ QString DateToText(const QDate& date) {
 }
 
 QString DateToSql(const QDate& date) {
-    return date.toString(Qt::ISODate);
+    // Written by hand: this runs for every row of a card or a day book.
+    if (!date.isValid())
+        return QString();
+    int y = 0, m = 0, d = 0;
+    date.getDate(&y, &m, &d);
+    if (y < 0 || y > 9999)
+        return date.toString(Qt::ISODate);
+    const char text[10] = {char('0' + y / 1000),
+                           char('0' + y / 100 % 10),
+                           char('0' + y / 10 % 10),
+                           char('0' + y % 10),
+                           '-',
+                           char('0' + m / 10),
+                           char('0' + m % 10),
+                           '-',
+                           char('0' + d / 10),
+                           char('0' + d % 10)};
+    return QString::fromLatin1(text, 10);
 }
 
 }  // namespace fin
