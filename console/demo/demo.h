@@ -9,7 +9,8 @@ namespace fin {
 class TConnection;
 
 struct TDemoOptions {
-    int year = QDate::currentDate().year();
+    // A fixed year, so the examples of the README work as written on every machine.
+    int year = 2024;
     int vouchers = 300;  // the opening voucher and the monthly closings included
 };
 
