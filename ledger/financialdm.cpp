@@ -6,6 +6,8 @@
 #include "host/common/textformat.h"
 #include "host/data/relationalintegrity.h"
 #include "host/ui/uiservice.h"
+#include "ledger/accountlookup.h"
+#include "ledger/ledgercache.h"
 #include "ledger/ledgercaptions.h"
 #include "ledger/subaccounts.h"
 
@@ -355,6 +357,7 @@ void TFinancialDM::InstallEvents() {
         [this](const TField& f, bool) { return GetTypeCaption(f.AsString()); };
     subaccountZQ_->BeforeDelete = [this](TDataSet&) { SubaccountZQBeforeDelete(); };
 
+    financialiniZQ_->BeforePost = [this](TDataSet&) { FinancialiniZQBeforePost(); };
     financialiniZQ_->OnNewRecord = [this](TDataSet& ds) {
         ds.FieldByName(QStringLiteral("module"))
             .SetValue(financialiniZQ_->ParamByName(QStringLiteral("ModuleName")).Value());
@@ -564,6 +567,9 @@ int TFinancialDM::GetPreceptIndex(QChar kind, const QDate& date, qint64 preceptI
             to = from.addYears(1);
             break;
     }
+    // A new voucher of a long job counts from the job's cache, which sees its own inserts.
+    if (cache_ && preceptId <= 0)
+        return cache_->PreceptCount(from, to, preceptTypeId) + 1;
     QString sql = QStringLiteral(
         "SELECT COUNT(*) FROM precept WHERE preceptid <> ? AND preceptdate >= ? "
         "AND preceptdate < ?");
@@ -627,12 +633,16 @@ QString TFinancialDM::GetPreceptNum(const QDate& date, qint64 preceptId, qint64 
     QString typeNumber;
     if (!precepttypeZQ_->Active())
         precepttypeZQ_->Open();
-    for (const auto& row : ZConnection()
-                               ->Select(QStringLiteral("SELECT number FROM precepttype WHERE "
-                                                       "precepttypeid = ?"),
-                                        {preceptTypeId})
-                               .rows)
-        typeNumber = row.value(0).toString();
+    if (cache_) {
+        typeNumber = cache_->PreceptTypeNumber(preceptTypeId);
+    } else {
+        for (const auto& row : ZConnection()
+                                   ->Select(QStringLiteral("SELECT number FROM precepttype WHERE "
+                                                           "precepttypeid = ?"),
+                                            {preceptTypeId})
+                                   .rows)
+            typeNumber = row.value(0).toString();
+    }
     return formatted + QLatin1Char('-') + typeNumber;
 }
 
@@ -724,6 +734,11 @@ qint64 TFinancialDM::CopyPrecept(qint64 preceptId, const QStringList& values) {
 }
 
 void TFinancialDM::GetPublisher(qint64& userId, QString& name, bool currentUser) {
+    if (currentUser && cache_ && cache_->CurrentUser) {
+        userId = cache_->CurrentUser->first;
+        name = cache_->CurrentUser->second;
+        return;
+    }
     const std::shared_ptr<ISecurity> security = SecurityLookup ? SecurityLookup() : nullptr;
     if (!security)
         return;
@@ -736,6 +751,8 @@ void TFinancialDM::GetPublisher(qint64& userId, QString& name, bool currentUser)
     }
     userId = user.id;
     name = user.firstName + QLatin1Char(' ') + user.lastName;
+    if (currentUser && cache_)
+        cache_->CurrentUser = std::make_pair(userId, name);
 }
 
 void TFinancialDM::SetPreceptPublisher(qint64& userId, QString& name) {
@@ -859,6 +876,8 @@ QString TFinancialDM::SubaccountStatement(const QString& typeKey) const {
 QString TFinancialDM::GetSubAccountName(const QString& typeKey, qint64 id) {
     if (typeKey.isEmpty() || id <= 0)
         return {};
+    if (cache_)
+        return cache_->SubaccountName(*this, typeKey, id);
     const QString sql = SubaccountStatement(typeKey);
     if (sql.isEmpty())
         return {};
@@ -934,6 +953,36 @@ QString TFinancialDM::GetAccountFrameDesc(const QString& number) {
     const TResultSet r = Db().Select(
         QStringLiteral("SELECT description FROM accountframe WHERE number = ?"), {number});
     return r.IsEmpty() ? QString() : r.rows[0].value(0).toString();
+}
+
+}  // namespace fin
+
+namespace fin {
+
+bool TFinancialDM::FindAccountByCode(TAccountDesc& desc, bool newChart) {
+    return cache_ ? cache_->AccountByCode(desc, newChart)
+                  : GetAccountByCode(Db(), desc, newChart);
+}
+
+bool TFinancialDM::FindSubAccountByCode(TAccountDesc& desc, bool newChart) {
+    return cache_ ? cache_->SubAccountByCode(desc, newChart)
+                  : GetSubAccountByCode(Db(), desc, newChart);
+}
+
+}  // namespace fin
+
+namespace fin {
+
+void TFinancialDM::FinancialiniZQBeforePost() {
+    TQuery& rules = *financialiniZQ_;
+    const QString module = rules.ParamByName(QStringLiteral("ModuleName")).Value().toString();
+    // Every expression is checked before the rule is stored; the first bad one stops it.
+    for (const char* name : {"conto", "subaccount", "debitexp", "creditexp"}) {
+        const TField& f = rules.FieldByName(QString::fromLatin1(name));
+        if (!CheckRuleExpression || !CheckRuleExpression(module, f.AsString()))
+            throw TError(res::INV_EXP_FMT.arg(f.AsString(), f.DisplayLabel()));
+    }
+    CommonBeforePost(rules);
 }
 
 }  // namespace fin

@@ -8,6 +8,7 @@
 #include "host/console/interfaces.h"
 #include "host/data/customdm.h"
 #include "host/data/dbinifile.h"
+#include "ledger/accountdesc.h"
 #include "ledger/financialoptions.h"
 
 namespace fin {
@@ -23,6 +24,8 @@ public:
 };
 
 // The data module: every standing dataset of the ledger and the rules that run on them.
+class TLedgerCache;
+
 class TFinancialDM : public TCustomDM {
 public:
     TFinancialDM();
@@ -73,6 +76,10 @@ public:
     void SetPreceptPublisher(qint64& userId, QString& name);
     bool CheckPreceptStatus();
 
+    // The rule dataset's check of an expression for a module, installed by automatic
+    // posting; without it no rule can be stored.
+    std::function<bool(const QString& module, const QString& expression)> CheckRuleExpression;
+
     // Source modules' automats, registered by the posting side.
     std::vector<std::shared_ptr<IAutomatLookup>> Automats;
     void GetModuleNames(QStringList& list) const;
@@ -103,6 +110,9 @@ public:
     void GetDocumentStornoAdvance(qint64 documentId, const QString& documentType,
                                   const QString& taxField, double& payments, double& value,
                                   double& taxHigh, double& taxLow);
+    // How the data module reaches a sibling module by its identity (the console's look-up);
+    // unset, or null for a module that is not loaded.
+    std::function<IInterfacePtr(const QUuid&)> ModuleLookup;
     // How the data module reaches the bank module; unset or null: it is not there.
     std::function<std::shared_ptr<IBankPayments>()> BankLookup;
     bool SpecificCategoryInDocumentFin(qint64 documentId);
@@ -143,6 +153,13 @@ public:
     // Shows a voucher's source document in its module; false when that module is missing.
     std::function<bool(const QString& foreignTable, qint64 foreignId)> ShowRelatedEntity;
 
+    // Reference data of a long job, consulted by the rules instead of the database while
+    // installed (TLedgerCacheScope); null otherwise.
+    TLedgerCache* LookupCache() const { return cache_; }
+    void SetLookupCache(TLedgerCache* cache) { cache_ = cache; }
+    bool FindAccountByCode(TAccountDesc& desc, bool newChart);
+    bool FindSubAccountByCode(TAccountDesc& desc, bool newChart);
+
     // Today, as new vouchers see it; tests fix it.
     std::function<QDate()> Today = [] { return QDate::currentDate(); };
 
@@ -159,6 +176,7 @@ private:
     void PreceptZQBeforePost();
     void PreceptZQBeforeDelete();
     void PrecepttypeZQBeforePost();
+    void FinancialiniZQBeforePost();
     void PrecepttypeZQBeforeDelete();
     void SubaccountZQBeforeDelete();
     void PreceptItemZQNewRecord();
@@ -183,6 +201,7 @@ private:
     TDataSet* preceptPrintCDS_;
     TDataSet* groupPreceptCDS_;
     TFinancialOptions options_;
+    TLedgerCache* cache_ = nullptr;
 };
 
 // The package's data module; null while none is installed.

@@ -8,6 +8,7 @@
 #include "host/ui/uiservice.h"
 #include "ledger/accountlookup.h"
 #include "ledger/financialdm.h"
+#include "ledger/ledgercache.h"
 
 namespace fin {
 
@@ -107,7 +108,7 @@ bool TFinancialDM::PreceptItemSubaccountTest(const TField& field) {
         d.AccountID = static_cast<qint32>(oldId);
         d.AccountNewID = static_cast<qint32>(newId);
         d.SubaccountCode = field.AsString();
-        return GetSubAccountByCode(Db(), d, newChart);
+        return FindSubAccountByCode(d, newChart);
     };
     const int year = options_.FinancialYear;
     if (year < kFirstNewChartYear)
@@ -127,7 +128,7 @@ void TFinancialDM::PreceptItemZQCodeChange(bool newChart) {
             .AsString()
             .trimmed();
     (newChart ? d.CodeNew : d.Code) = code;
-    if (code.isEmpty() || !GetAccountByCode(Db(), d, newChart))
+    if (code.isEmpty() || !FindAccountByCode(d, newChart))
         return;
     TField& id =
         lines.FieldByName(newChart ? QStringLiteral("accountnewid") : QStringLiteral("accountid"));
@@ -212,6 +213,8 @@ void TFinancialDM::GetWarehouseByID(qint64 warehouseId, QChar& priceType, QChar&
 }
 
 QString TFinancialDM::GetPartnerTypeByID(qint64 partnerId) {
+    if (cache_)
+        return cache_->PartnerType(partnerId);
     QString type = Db().SelectValue(QStringLiteral("SELECT partnertype FROM partner WHERE "
                                                    "partnerid = ?"),
                                     {partnerId})

@@ -122,6 +122,14 @@ public:
                                      int reserved1, int reserved2, int reserved3) = 0;
 };
 
+// The documents module as the ledger uses it: its document picker.
+class IDocuments : public IInterface {
+public:
+    // Lets the user pick one document; false when nothing was picked. The two texts
+    // identify the document to people (its type and its number).
+    virtual bool SelectDocument(qint64& id, QString& text1, QString& text2) = 0;
+};
+
 class TConnection;
 
 // A user as the security module describes one.

@@ -1,0 +1,156 @@
+#pragma once
+
+#include <QDate>
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <memory>
+#include <optional>
+
+#include "ledger/financialdm.h"
+#include "posting/variables.h"
+
+namespace fin {
+
+class TDataSet;
+class TPostingRun;
+class TQuery;
+
+// A conter as the rule processor sees it.
+class IModuleConter {
+public:
+    virtual ~IModuleConter() = default;
+    virtual QString GetEntityType() const = 0;
+    virtual QString GetModuleName() const = 0;
+    virtual const TVariableList& GetVariables() const = 0;
+    // Creates the voucher of the conter's source document.
+    virtual void CreatePrecept() = 0;
+    virtual bool CheckExpression(const QString& expression) = 0;
+};
+using IModuleConterPtr = std::shared_ptr<IModuleConter>;
+
+// Computes the variables of one source document and creates its voucher: one per
+// document, used once. Subclasses fill the variables and the voucher's module fields.
+class TCustomConter : public IModuleConter {
+public:
+    // Without a run the conter serves checks and variable lists only. The base, when
+    // given, is the run's shared list every document of the module starts from.
+    TCustomConter(TFinancialDM& dm, TPostingRun* run, QString moduleName, QString foreignTable,
+                  QString entityType, qint64 entityID, TDataSet* masterDataSet,
+                  TDataSet* detailDataSet, std::shared_ptr<const TVariableList> base = nullptr);
+
+    QString GetEntityType() const override { return EntityType; }
+    QString GetModuleName() const override { return ModuleName; }
+    const TVariableList& GetVariables() const override { return Variables; }
+    void CreatePrecept() override;
+    bool CheckExpression(const QString& expression) override;
+
+    void AddVariable(const QString& name, const QVariant& value, TVariableType type,
+                     bool accumulate = false, bool skipZero = false);
+    void AddIndexVariable(const QString& name, const QVariant& value, TVariableType type);
+    int GetNewIndex(const QString& name) const;
+
+    // Every name rules of this module may use and its description, built on first use.
+    const QStringList& VarNames();
+    const QStringList& VarDescriptions();
+
+    TVariableList Variables;
+    QString ModuleName;
+    QString ForeignTable;
+    qint64 EntityID = 0;
+    qint64 PreceptTypeID = 1;
+    QString EntityType;
+    TDataSet* MasterDataSet = nullptr;
+    TDataSet* DetailDataSet = nullptr;
+
+    // The voucher this conter appended to the list dataset (its bookmark), so a failed
+    // document can take it away again; 0 before.
+    quint64 AppendedPrecept = 0;
+
+protected:
+    virtual void CalculateVariables() = 0;
+    virtual void InternalCreatePrecept() = 0;
+    virtual void InternalCheckExpression(QString& expression) { Q_UNUSED(expression); }
+    virtual void FillNames(QStringList& names, QStringList& descriptions) = 0;
+
+    TFinancialDM& dm_;
+    TPostingRun* run_;
+
+private:
+    void FillPreview();
+    std::optional<std::pair<QStringList, QStringList>> names_;
+};
+
+// Walks the source documents of one module that wait for posting. Lives as long as the
+// package; its queries are open from OpenItems to CloseItems of one run.
+class TCustomContoAutomat : public IAutomatLookup {
+public:
+    TCustomContoAutomat(TFinancialDM& dm, int kind, QString tableName, QString moduleName);
+    ~TCustomContoAutomat() override;
+
+    int Kind() const { return kind_; }
+    QString TableName() const override { return tableName_; }
+    QString ModuleName() const override { return moduleName_; }
+
+    TQuery& MasterQuery() const { return *master_; }
+    TQuery& DetailQuery() const { return *detail_; }
+    // The conter of the document being posted, held only while it posts.
+    IModuleConterPtr Conter;
+    // The run the next OpenItems belongs to; set by the driver.
+    TPostingRun* Run = nullptr;
+
+    virtual bool IsEnd() const;
+    virtual QDate GetDate() const = 0;
+    // The documents from 1 January of the financial year to endDate without a voucher, of
+    // one entity type or one id when given; with single, at most one.
+    virtual void OpenItems(const QDate& endDate, bool single, const QString& entityType,
+                           qint64 entityID) = 0;
+    virtual void CloseItems();
+    // Posts the current document in a transaction of its own, then moves to the next one
+    // whatever happened. A document that another workstation posted, deleted or changed
+    // since the selection is passed over.
+    virtual void CreatePrecept();
+    bool GetEntityID(qint64& id, QString& description) override = 0;
+
+    // How many documents the open selection holds.
+    int Pending() const;
+    // "R 12" and the like, for progress lines.
+    virtual QString CurrentCaption() const = 0;
+
+protected:
+    // The current master row's id.
+    virtual qint64 CurrentID() const = 0;
+    // Locks the source row inside the document's transaction; false when it is gone or
+    // no longer waits for posting.
+    virtual bool LockCurrent(qint64 id) = 0;
+    virtual void OpenDetail(qint64 id) = 0;
+    // The conter of the current row, or null for a kind the module does not post.
+    virtual std::shared_ptr<TCustomConter> MakeConter() = 0;
+
+    TFinancialDM& dm_;
+
+private:
+    void Discard(TCustomConter* conter);
+
+    int kind_;
+    QString tableName_;
+    QString moduleName_;
+    std::unique_ptr<TQuery> master_;
+    std::unique_ptr<TQuery> detail_;
+};
+
+// The module-name table: which conter serves the rules of a module.
+using TConterFactory = std::function<std::shared_ptr<TCustomConter>(TFinancialDM& dm)>;
+struct TConterClass {
+    QString moduleName;
+    TConterFactory create;
+};
+// In the order "Dokument", "Banka", "Osnovna sredstva", "Proizvodnja", as far as built.
+const QVector<TConterClass>& ConterClasses();
+
+// The rule editor's checks: false for a module without a conter.
+bool CheckExpression(TFinancialDM& dm, const QString& moduleName, const QString& expression);
+void FillVars(TFinancialDM& dm, const QString& moduleName, QStringList& names,
+              QStringList& descriptions);
+
+}  // namespace fin

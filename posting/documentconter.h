@@ -1,0 +1,114 @@
+#pragma once
+
+#include <QHash>
+#include <QSet>
+#include <memory>
+#include <optional>
+
+#include "posting/customconter.h"
+
+namespace fin {
+
+// The fixed names of the document conter, in list order, with their descriptions; zeroed
+// are those every document starts from at 0.
+struct TDocumentNames {
+    QStringList names, descriptions, zeroed;
+};
+const TDocumentNames& DocumentFixedNames();
+// Product-type letters in the names' order, each with its name.
+const QVector<QPair<QString, QString>>& DocumentProductTypes();
+
+// Reference data of commercial documents, read once per run: taxes, warehouses, pricing
+// methods, currencies and the zeros every document starts from.
+struct TDocumentReference {
+    struct TWarehouse {
+        QString code;
+        QChar kind = QLatin1Char('v');  // v wholesale, m retail
+        QChar method = QLatin1Char(' ');
+    };
+    QString defaultCurrency;
+    QVector<QPair<qint64, double>> taxes;  // id and rate
+    qint64 maxTaxId = 0;
+    std::optional<qint64> porez101, porez102;
+    QHash<qint64, TWarehouse> warehouses;
+    QHash<QString, QString> methods;  // product-type letter (lower case) -> method name
+    qint64 specificCategory = 0;
+    bool stockCardsForRetail = false;
+    std::shared_ptr<const TVariableList> base;
+
+    static std::shared_ptr<TDocumentReference> Load(TFinancialDM& dm);
+    // Home-currency value of one unit of a currency by an exchange list; none when the
+    // list has no rate for it. Asked once per list and currency.
+    std::optional<double> Rate(TFinancialDM& dm, qint64 exchangeListId, const QString& currency);
+
+private:
+    QHash<QString, std::optional<double>> rates_;
+};
+
+// The conter of commercial documents: module "Dokument", entity type the document type.
+class TDocumentConter : public TCustomConter {
+public:
+    TDocumentConter(TFinancialDM& dm, TPostingRun* run, const QString& moduleName,
+                    const QString& foreignTable, const QString& entityType, qint64 entityID,
+                    TDataSet* masterDataSet, TDataSet* detailDataSet,
+                    std::shared_ptr<TDocumentReference> reference);
+
+protected:
+    void CalculateVariables() override;
+    void InternalCreatePrecept() override;
+    void FillNames(QStringList& names, QStringList& descriptions) override;
+
+private:
+    struct TLine;
+    void Header();
+    void Flags();
+    void DeductibleTax();
+    void DependentCosts();
+    void Payments();
+    void Lines();
+    void AddLine(TLine& line);
+    // Adds an amount to a total and to those of its variants the list names.
+    void AddTotal(const char* total, double value, const TLine& line, bool round = true);
+    void AddTax(const char* prefix, double value, double rate, const TLine& line, bool byType);
+    QVariant Header(const char* field) const;
+    double Rate() const { return rate_; }
+
+    std::shared_ptr<TDocumentReference> reference_;
+    QString type_;  // the document type letter
+    bool foreign_ = false;
+    double rate_ = 1.0;
+    bool retail_ = false;  // the document's warehouse is a retail one
+    bool keepsCards_ = false;
+    QVector<QVector<QVariant>> cards_;  // stock-card rows of the document
+    QVector<bool> cardUsed_;
+    int cardProduct_ = -1, cardIn_ = -1, cardOut_ = -1, cardPrice_ = -1, cardDebit_ = -1,
+        cardCredit_ = -1;
+};
+
+// Walks the registered commercial documents of the financial year that have no voucher.
+class TDocumentAutomat : public TCustomContoAutomat {
+public:
+    explicit TDocumentAutomat(TFinancialDM& dm);
+
+    QDate GetDate() const override;
+    void OpenItems(const QDate& endDate, bool single, const QString& entityType,
+                   qint64 entityID) override;
+    bool GetEntityID(qint64& id, QString& description) override;
+    QString CurrentCaption() const override;
+
+    // The document types that are posted, and those an accountant excluded (section
+    // "AutoNotConter", key "100": letters separated by quote, comma, quote).
+    static const QString& PostedTypes();
+    static QStringList ExcludedTypes(TFinancialDM& dm);
+
+protected:
+    qint64 CurrentID() const override;
+    bool LockCurrent(qint64 id) override;
+    void OpenDetail(qint64 id) override;
+    std::shared_ptr<TCustomConter> MakeConter() override;
+
+private:
+    std::shared_ptr<TDocumentReference> reference_;
+};
+
+}  // namespace fin
