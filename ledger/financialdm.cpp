@@ -960,8 +960,7 @@ QString TFinancialDM::GetAccountFrameDesc(const QString& number) {
 namespace fin {
 
 bool TFinancialDM::FindAccountByCode(TAccountDesc& desc, bool newChart) {
-    return cache_ ? cache_->AccountByCode(desc, newChart)
-                  : GetAccountByCode(Db(), desc, newChart);
+    return cache_ ? cache_->AccountByCode(desc, newChart) : GetAccountByCode(Db(), desc, newChart);
 }
 
 bool TFinancialDM::FindSubAccountByCode(TAccountDesc& desc, bool newChart) {

@@ -113,8 +113,7 @@ QString TLedgerCache::PartnerType(qint64 partnerId) {
         partnerTypes_.emplace();
         for (const auto& row :
              connection_.Select(QStringLiteral("SELECT partnerid, partnertype FROM partner")).rows)
-            partnerTypes_->insert(row[0].toLongLong(),
-                                  row[1].toString().remove(QLatin1Char(' ')));
+            partnerTypes_->insert(row[0].toLongLong(), row[1].toString().remove(QLatin1Char(' ')));
     }
     return partnerTypes_->value(partnerId);
 }
@@ -136,8 +135,8 @@ int TLedgerCache::PreceptCount(const QDate& from, const QDate& to, qint64 precep
     for (const TCount& c : counts_)
         if (c.from == from && c.to == to && c.type == preceptTypeId)
             return c.count;
-    QString sql = QStringLiteral(
-        "SELECT COUNT(*) FROM precept WHERE preceptdate >= ? AND preceptdate < ?");
+    QString sql =
+        QStringLiteral("SELECT COUNT(*) FROM precept WHERE preceptdate >= ? AND preceptdate < ?");
     QVariantList params{from, to};
     if (preceptTypeId > 0) {
         sql += QStringLiteral(" AND precepttypeid = ?");

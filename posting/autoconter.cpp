@@ -65,8 +65,7 @@ TAutoConterResult TAutoConter::Execute(bool single, int kind, const QString& ent
     if (flags) {
         const bool anyModule = flag(QStringLiteral("100")) || flag(QStringLiteral("75")) ||
                                flag(QStringLiteral("50")) || flag(QStringLiteral("10"));
-        if (flag(QStringLiteral("0")) ||
-            (flag(kindKey) && (flag(QString()) || flag(entityType))) ||
+        if (flag(QStringLiteral("0")) || (flag(kindKey) && (flag(QString()) || flag(entityType))) ||
             ((kind == 0 || (entityType.isEmpty() && entityID == 0)) && anyModule)) {
             Ui().ShowMessage(TMessageType::Warning, res::AUTO_CONTER_WRN);
             result.refused = true;
@@ -112,7 +111,8 @@ TAutoConterResult TAutoConter::Execute(bool single, int kind, const QString& ent
             ++done;
             if (single)
                 break;
-            if (!progress.Step(done, res::AUTO_CONTER_STEP.arg(done).arg(result.found).arg(caption))) {
+            if (!progress.Step(done,
+                               res::AUTO_CONTER_STEP.arg(done).arg(result.found).arg(caption))) {
                 result.cancelled = true;
                 break;
             }

@@ -12,10 +12,10 @@ class TPostingRun;
 
 // What one run did.
 struct TAutoConterResult {
-    bool refused = false;   // another workstation runs the same posting
-    bool cancelled = false; // the user stopped it between documents
-    int found = 0;          // documents the selection held
-    int posted = 0;         // vouchers made
+    bool refused = false;    // another workstation runs the same posting
+    bool cancelled = false;  // the user stopped it between documents
+    int found = 0;           // documents the selection held
+    int posted = 0;          // vouchers made
 };
 
 // Automatic posting over every source document that waits for it, across the registered

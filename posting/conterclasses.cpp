@@ -1,6 +1,6 @@
 // The module-name table: which conter serves the rules of each source module.
-#include "posting/customconter.h"
 #include "ledger/ledgercaptions.h"
+#include "posting/customconter.h"
 #include "posting/documentconter.h"
 
 namespace fin {

@@ -59,8 +59,8 @@ void TCustomConter::AddVariable(const QString& name, const QVariant& value, TVar
 
 int TCustomConter::GetNewIndex(const QString& name) const {
     int i = 1;
-    while (!Variables.Value(QLatin1Char('[') + name + QString::number(i) + QLatin1Char(']'))
-                .isEmpty())
+    while (
+        !Variables.Value(QLatin1Char('[') + name + QString::number(i) + QLatin1Char(']')).isEmpty())
         ++i;
     return i;
 }
@@ -156,9 +156,8 @@ bool TCustomConter::CheckExpression(const QString& expression) {
     // Listed names in their exact letter case only; the processor is less strict.
     for (const QString& name : VarNames())
         text.replace(name, QStringLiteral("0"), Qt::CaseSensitive);
-    text = TPreceptProcessor::ReplaceFunctions(text, [](const QString&, const QString&) {
-        return QStringLiteral("0");
-    });
+    text = TPreceptProcessor::ReplaceFunctions(
+        text, [](const QString&, const QString&) { return QStringLiteral("0"); });
     InternalCheckExpression(text);
     TCalcExpress calc;
     try {

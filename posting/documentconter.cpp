@@ -165,8 +165,7 @@ struct TDocumentConter::TLine {
 
 TDocumentConter::TDocumentConter(TFinancialDM& dm, TPostingRun* run, const QString& moduleName,
                                  const QString& foreignTable, const QString& entityType,
-                                 qint64 entityID, TDataSet* masterDataSet,
-                                 TDataSet* detailDataSet,
+                                 qint64 entityID, TDataSet* masterDataSet, TDataSet* detailDataSet,
                                  std::shared_ptr<TDocumentReference> reference)
     : TCustomConter(dm, run, moduleName, foreignTable, entityType, entityID, masterDataSet,
                     detailDataSet, reference ? reference->base : nullptr),
@@ -190,7 +189,8 @@ void TDocumentConter::FillNames(QStringList& names, QStringList& descriptions) {
     };
     for (const auto& row : c.Select(QStringLiteral("SELECT expenseid, name FROM expense")).rows) {
         const QString id = row[0].toString(), name = row[1].toString();
-        add(res::FIN_EXPENSE_PREFIX, id, QStringLiteral("dokument ima trošak %1 (%2)").arg(id, name));
+        add(res::FIN_EXPENSE_PREFIX, id,
+            QStringLiteral("dokument ima trošak %1 (%2)").arg(id, name));
         add(kExpenseValuePrefix, id, QStringLiteral("vrednost troška %1 (%2)").arg(id, name));
         add(res::FIN_EXPENSE_VAT_PREFIX, id,
             QStringLiteral("vrednost troška %1 sa porezom (%2)").arg(id, name));
@@ -211,7 +211,8 @@ void TDocumentConter::FillNames(QStringList& names, QStringList& descriptions) {
     for (const auto& row :
          c.Select(QStringLiteral("SELECT categoryprid, name FROM categorypr")).rows) {
         const QString id = row[0].toString(), name = row[1].toString();
-        add(res::FIN_CAT_PR_PREFIX, id, QStringLiteral("dokument ima kategoriju %1 (%2)").arg(id, name));
+        add(res::FIN_CAT_PR_PREFIX, id,
+            QStringLiteral("dokument ima kategoriju %1 (%2)").arg(id, name));
         add(res::FIN_CAT_PR_VALUE_PREFIX, id,
             QStringLiteral("vrednost kategorije %1 (%2)").arg(id, name));
     }
@@ -385,9 +386,8 @@ void TDocumentConter::Lines() {
               price2 = at("price2"), itemValue = at("itemvalue"), cost = at("cost"),
               rebate = at("rebate"), rebateType = at("rebatetype"), margin = at("margin"),
               margineType = at("marginetype"), special = at("specialrebate"),
-              specialType = at("specialrebatetype"), taxId = at("taxid"),
-              taxValue = at("taxvalue"), inTax = at("intax"), type = at("type"),
-              category = at("categoryprid");
+              specialType = at("specialrebatetype"), taxId = at("taxid"), taxValue = at("taxvalue"),
+              inTax = at("intax"), type = at("type"), category = at("categoryprid");
     // The host's default product type, when a line's product has none.
     const QString defaultType = GetProdTypeName(ProdTypeLetters().first()).left(1).toUpper();
     for (int rec = 1; rec <= d.RecordCount(); ++rec) {
@@ -433,7 +433,8 @@ void TDocumentConter::AddLine(TLine& line) {
                 return false;
             if (byQuantity) {
                 const double q = BetterRoundTo(line.quantity, -3);
-                if (BetterRoundTo(c[2].toDouble(), -3) != q && BetterRoundTo(c[1].toDouble(), -3) != q)
+                if (BetterRoundTo(c[2].toDouble(), -3) != q &&
+                    BetterRoundTo(c[1].toDouble(), -3) != q)
                     return false;
             }
             return !unitPrice || Round2(c[3].toDouble()) == Round2(*unitPrice);
@@ -441,11 +442,12 @@ void TDocumentConter::AddLine(TLine& line) {
         bool byQuantity = false;
         std::optional<double> unitPrice;
         if (OneOf(type_, "MR")) {
-            const QChar own = reference_->warehouses.value(Header("warehouseid").toLongLong()).method;
-            const QString method = own.isSpace() || own.isNull()
-                                       ? reference_->methods.value(line.T.toLower(),
-                                                                   QStringLiteral("O"))
-                                       : QString(own);
+            const QChar own =
+                reference_->warehouses.value(Header("warehouseid").toLongLong()).method;
+            const QString method =
+                own.isSpace() || own.isNull()
+                    ? reference_->methods.value(line.T.toLower(), QStringLiteral("O"))
+                    : QString(own);
             byQuantity = true;
             if (method.compare(QLatin1String("O"), Qt::CaseInsensitive) == 0)
                 unitPrice = line.price * rate_;
@@ -480,7 +482,8 @@ void TDocumentConter::AddLine(TLine& line) {
 
     // Purchase value from the stock card: outgoing documents its credit, incoming its debit.
     std::optional<double> nab;
-    if (line.card >= 0 && keepsCards_ && line.T != QLatin1String("U") && type_ != QLatin1String("A"))
+    if (line.card >= 0 && keepsCards_ && line.T != QLatin1String("U") &&
+        type_ != QLatin1String("A"))
         nab = cards_[line.card][OneOf(type_, "CKVG") ? 4 : 5].toDouble();
     auto addNab = [&] {
         if (!nab)
@@ -549,8 +552,8 @@ void TDocumentConter::AddLine(TLine& line) {
         AddTax("UkPretPDV", tax, line.inTax, line, true);
         if (retail_) {
             // The tax built into the retail price, and the input tax before it.
-            AddTax("UkPDVMagM", line.quantity * line.price2 * line.taxValue / 100,
-                   line.taxValue, line, false);
+            AddTax("UkPDVMagM", line.quantity * line.price2 * line.taxValue / 100, line.taxValue,
+                   line, false);
             AddTax("UkPretPDVMagM", tax, line.inTax, line, false);
         }
         partnerFlag();
@@ -612,8 +615,8 @@ void TDocumentConter::AddLine(TLine& line) {
             if (nab)
                 AddVariable(QStringLiteral("UkNabMagMTip") + line.T, *nab, TVariableType::vtFloat,
                             true, true);
-            AddTax("UkPretPDVMagM", line.quantity * line.price * line.taxValue / 100,
-                   line.taxValue, line, false);
+            AddTax("UkPretPDVMagM", line.quantity * line.price * line.taxValue / 100, line.taxValue,
+                   line, false);
             AddTax("UkPDVMagM", line.quantity * line.price2 * line.taxValue / 100, line.taxValue,
                    line, false);
         }
@@ -624,8 +627,7 @@ void TDocumentConter::AddLine(TLine& line) {
     }
 }
 
-void TDocumentConter::AddTotal(const char* total, double value, const TLine& line,
-                               bool round) {
+void TDocumentConter::AddTotal(const char* total, double value, const TLine& line, bool round) {
     const QString t = QString::fromLatin1(total);
     auto add = [&](const QString& body, double amount) {
         if (Listed(body))
@@ -705,7 +707,8 @@ const QString& TDocumentAutomat::PostedTypes() {
 QStringList TDocumentAutomat::ExcludedTypes(TFinancialDM& dm) {
     // Stored as letters between quote, comma, quote ("K','U"); read as a list, never pasted.
     const QString stored =
-        TDBIniFile(&dm.Require()).ReadString(QStringLiteral("AutoNotConter"), QStringLiteral("100"), {});
+        TDBIniFile(&dm.Require())
+            .ReadString(QStringLiteral("AutoNotConter"), QStringLiteral("100"), {});
     QStringList letters;
     for (QString part : stored.split(QLatin1Char(','))) {
         part.remove(QLatin1Char('\'')).remove(QLatin1Char('"'));
@@ -721,9 +724,8 @@ void TDocumentAutomat::OpenItems(const QDate& endDate, bool single, const QStrin
     TPostingRun* run = Run;
     if (!run)
         throw TError(QStringLiteral("Kontiranje nije započeto."));
-    reference_ = run->ModuleData<TDocumentReference>(QStringLiteral("document"), [&] {
-        return TDocumentReference::Load(dm_);
-    });
+    reference_ = run->ModuleData<TDocumentReference>(QStringLiteral("document"),
+                                                     [&] { return TDocumentReference::Load(dm_); });
     TQuery& master = MasterQuery();
     master.Close();
     master.SetConnection(dm_.ZConnection());
@@ -750,8 +752,7 @@ void TDocumentAutomat::OpenItems(const QDate& endDate, bool single, const QStrin
     }
     if (entityID > 0)
         sql += QStringLiteral(" AND d.documentid = :EntityID");
-    sql += QStringLiteral(
-        " ORDER BY d.documentdate, d.direction DESC, d.documenttype, d.number");
+    sql += QStringLiteral(" ORDER BY d.documentdate, d.direction DESC, d.documenttype, d.number");
     if (single)
         sql += QStringLiteral(" LIMIT 0,1");
     master.SetSQL(sql);
@@ -812,9 +813,8 @@ std::shared_ptr<TCustomConter> TDocumentAutomat::MakeConter() {
     const QString type = MasterQuery().FieldByName(QStringLiteral("documenttype")).AsString();
     if (type.size() != 1 || !kPostedTypes.contains(type.toUpper()))
         return nullptr;
-    return std::make_shared<TDocumentConter>(dm_, Run, ModuleName(), TableName(), type,
-                                             CurrentID(), &MasterQuery(), &DetailQuery(),
-                                             reference_);
+    return std::make_shared<TDocumentConter>(dm_, Run, ModuleName(), TableName(), type, CurrentID(),
+                                             &MasterQuery(), &DetailQuery(), reference_);
 }
 
 bool TDocumentAutomat::GetEntityID(qint64& id, QString& description) {

@@ -13,9 +13,14 @@ struct TTotal {
 };
 
 const TTotal kTotals[] = {
-    {"Prod", "prodajna vrednost"}, {"Nab", "nabavna vrednost"},       {"Rab", "rabat"},
-    {"Fak", "fakturna vrednost"},  {"Zav", "zavisni troškovi"},       {"Raz", "razlika u ceni"},
-    {"PDV", "porez"},              {"Mar", "marža"},
+    {"Prod", "prodajna vrednost"},
+    {"Nab", "nabavna vrednost"},
+    {"Rab", "rabat"},
+    {"Fak", "fakturna vrednost"},
+    {"Zav", "zavisni troškovi"},
+    {"Raz", "razlika u ceni"},
+    {"PDV", "porez"},
+    {"Mar", "marža"},
 };
 
 QString Name(const QString& body) {
@@ -54,9 +59,9 @@ const TDocumentNames& DocumentFixedNames() {
         // Totals.
         for (const TTotal& t : kTotals)
             add(QStringLiteral("Uk") + QLatin1String(t.name),
-                t.name == QLatin1String("Prod") ? QStringLiteral("ukupna prodajna vrednost")
-                                                : QStringLiteral("ukupno: ") +
-                                                      QString::fromUtf8(t.what),
+                t.name == QLatin1String("Prod")
+                    ? QStringLiteral("ukupna prodajna vrednost")
+                    : QStringLiteral("ukupno: ") + QString::fromUtf8(t.what),
                 true);
         // By product type.
         for (int i = 0; i < seven; ++i)
@@ -173,11 +178,11 @@ const TDocumentNames& DocumentFixedNames() {
         add(QStringLiteral("DokAutoNiv"), QStringLiteral("automatska nivelacija"), true);
         add(QStringLiteral("DokRAutoNiv"), QStringLiteral("automatska nivelacija računa"), true);
         for (int i = 1; i <= 10; ++i)
-            add(QStringLiteral("DokTipZaduzenja%1").arg(i), QStringLiteral("tip zaduzenja %1").arg(i),
-                true);
+            add(QStringLiteral("DokTipZaduzenja%1").arg(i),
+                QStringLiteral("tip zaduzenja %1").arg(i), true);
         add(QStringLiteral("DokPovrIsprRobe"), QStringLiteral("povraćaj ispravne robe"), true);
-        add(QStringLiteral("DokSpecKat"), QStringLiteral("dokument ima proizvod posebne kategorije"),
-            true);
+        add(QStringLiteral("DokSpecKat"),
+            QStringLiteral("dokument ima proizvod posebne kategorije"), true);
         add(QStringLiteral("PDVOpstaStopaOdbitak"),
             QStringLiteral("postoji porez po opštoj stopi za odbitak"), true);
         add(QStringLiteral("PDVPosebnaStopaOdbitak"),

@@ -16,16 +16,16 @@ inline const QString REL_CAPT = QStringLiteral("Tipovi temeljnica");
 inline const QString REL_PROMPT = QStringLiteral("Izaberite tip temeljnice:");
 
 // Why a rule made no line, for the rule author's preview.
-inline const QString RULE_NO_ACCOUNT_NOTE =
-    QStringLiteral("Pravilo %1: konto \"%2\" ne postoji u kontnom planu godine, pa pravilo ne "
-                   "daje stavke.");
+inline const QString RULE_NO_ACCOUNT_NOTE = QStringLiteral(
+    "Pravilo %1: konto \"%2\" ne postoji u kontnom planu godine, pa pravilo ne "
+    "daje stavke.");
 inline const QString RULE_ZERO_LINE_NOTE =
     QStringLiteral("Pravilo %1: stavka \"%2\" ima oba iznosa 0,00 i izostavljena je.");
-inline const QString RULE_BAD_EXPRESSION_ERR =
-    QStringLiteral("Pravilo %1 (konto %2) ima neispravan izraz: duguje \"%3\", potražuje "
-                   "\"%4\". Ispravite pravilo u opcijama kontiranja.");
-inline const QString FOREIGN_NO_RATE_ERR =
-    QStringLiteral("Dokument %1 je u valuti %2, a kursna lista %3 nema kurs te valute; "
-                   "dokument se ne može kontirati.");
+inline const QString RULE_BAD_EXPRESSION_ERR = QStringLiteral(
+    "Pravilo %1 (konto %2) ima neispravan izraz: duguje \"%3\", potražuje "
+    "\"%4\". Ispravite pravilo u opcijama kontiranja.");
+inline const QString FOREIGN_NO_RATE_ERR = QStringLiteral(
+    "Dokument %1 je u valuti %2, a kursna lista %3 nema kurs te valute; "
+    "dokument se ne može kontirati.");
 
 }  // namespace fin::res

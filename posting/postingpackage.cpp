@@ -23,8 +23,7 @@ TPostingPackage::~TPostingPackage() {
     dm_.CheckRuleExpression = nullptr;
     for (auto it = automats_.rbegin(); it != automats_.rend(); ++it) {
         auto& registered = dm_.Automats;
-        registered.erase(std::remove(registered.begin(), registered.end(), *it),
-                         registered.end());
+        registered.erase(std::remove(registered.begin(), registered.end(), *it), registered.end());
         autoConter_->UnregisterAutomat(it->get());
     }
     while (!automats_.empty())

@@ -25,10 +25,9 @@ TPostingRun::TPostingRun(TFinancialDM& dm)
 
 TPostingRun::~TPostingRun() {
     dm_.SetLookupCache(previousCache_);
-    static const QStringList levels{QStringLiteral("READ-UNCOMMITTED"),
-                                    QStringLiteral("READ-COMMITTED"),
-                                    QStringLiteral("REPEATABLE-READ"),
-                                    QStringLiteral("SERIALIZABLE")};
+    static const QStringList levels{
+        QStringLiteral("READ-UNCOMMITTED"), QStringLiteral("READ-COMMITTED"),
+        QStringLiteral("REPEATABLE-READ"), QStringLiteral("SERIALIZABLE")};
     if (!levels.contains(isolation_))
         return;
     try {
@@ -41,8 +40,7 @@ TPostingRun::~TPostingRun() {
     }
 }
 
-const QVector<TPostingRule>& TPostingRun::Rules(const QString& module,
-                                               const QString& entityType) {
+const QVector<TPostingRule>& TPostingRun::Rules(const QString& module, const QString& entityType) {
     const QString key = PairKey(module, entityType);
     auto it = rules_.constFind(key);
     if (it != rules_.constEnd())

@@ -37,7 +37,7 @@ struct TPreviewLine {
 
 // What posting one document would give, written nowhere.
 struct TPostingPreview {
-    QStringList variables;  // "name=value", in list order
+    QStringList variables;                    // "name=value", in list order
     QVector<QPair<QString, QString>> header;  // field name and system text
     QVector<TPreviewLine> lines;
     QStringList notes;  // rules that made no line, and why

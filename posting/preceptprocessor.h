@@ -40,8 +40,8 @@ public:
     // Replaces every SALDO, SALDOD and SALDOP call, keyword by keyword, by what value gives
     // for the keyword and the account code.
     static QString ReplaceFunctions(
-        QString text, const std::function<QString(const QString& keyword, const QString& code)>&
-                          value);
+        QString text,
+        const std::function<QString(const QString& keyword, const QString& code)>& value);
     // A number as an amount expression takes it: general format, 15 significant digits, a
     // negative number in parentheses.
     static QString NumberText(double value);

@@ -52,8 +52,8 @@ private:
 
     std::shared_ptr<const TVariableList> base_;
     std::vector<TEntry> entries_;
-    QHash<QString, int> index_;            // lower-case name -> entry
-    QHash<int, TEntry> overrides_;         // base entry -> this list's value or removal
+    QHash<QString, int> index_;     // lower-case name -> entry
+    QHash<int, TEntry> overrides_;  // base entry -> this list's value or removal
 };
 
 // Text of a number as the variables hold it: up to 13 decimals, a decimal point, no

@@ -59,9 +59,8 @@ bool TDocumentsModule::SelectDocument(qint64& id, QString& text1, QString& text2
                           DateToText(row[3].toDate()),
                           row[4].toString().isEmpty() ? QString() : ", " + row[4].toString());
     int index = 0;
-    if (items.isEmpty() ||
-        !Ui().PickFromList(QStringLiteral("Dokumenti"), items, index) || index < 0 ||
-        index >= items.size())
+    if (items.isEmpty() || !Ui().PickFromList(QStringLiteral("Dokumenti"), items, index) ||
+        index < 0 || index >= items.size())
         return false;
     const auto& row = r.rows[index];
     id = row[0].toLongLong();
