@@ -131,6 +131,8 @@ TAutoConterResult TAutoConter::Execute(bool single, int kind, const QString& ent
     detach();
     clearFlags();
     result.posted = run.PostedCount();
+    if (run.PreviewOnly)
+        result.preview = std::move(run.Preview);
     return result;
 }
 

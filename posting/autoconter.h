@@ -4,11 +4,12 @@
 #include <functional>
 #include <vector>
 
+#include "posting/postingrun.h"
+
 namespace fin {
 
 class TCustomContoAutomat;
 class TFinancialDM;
-class TPostingRun;
 
 // What one run did.
 struct TAutoConterResult {
