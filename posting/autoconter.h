@@ -17,6 +17,7 @@ struct TAutoConterResult {
     bool cancelled = false;  // the user stopped it between documents
     int found = 0;           // documents the selection held
     int posted = 0;          // vouchers made
+    TPostingPreview preview;  // what a preview run would have made
 };
 
 // Automatic posting over every source document that waits for it, across the registered
