@@ -13,10 +13,10 @@ class TFinancialDM;
 
 // What one run did.
 struct TAutoConterResult {
-    bool refused = false;    // another workstation runs the same posting
-    bool cancelled = false;  // the user stopped it between documents
-    int found = 0;           // documents the selection held
-    int posted = 0;          // vouchers made
+    bool refused = false;     // another workstation runs the same posting
+    bool cancelled = false;   // the user stopped it between documents
+    int found = 0;            // documents the selection held
+    int posted = 0;           // vouchers made
     TPostingPreview preview;  // what a preview run would have made
 };
 

@@ -113,7 +113,7 @@ public:
     bool GetEntityID(qint64& id, QString& description) override = 0;
 
     // How many documents the open selection holds.
-    int Pending() const;
+    virtual int Pending() const;
     // "R 12" and the like, for progress lines.
     virtual QString CurrentCaption() const = 0;
 

@@ -544,7 +544,13 @@ quint64 TConnection::ThreadId() {
 
 void TConnection::BeginTransaction() {
     if (depth_ == 0) {
-        Plain("START TRANSACTION");
+        try {
+            Plain("START TRANSACTION");
+        } catch (const TConnectionLost&) {
+            // Nothing of the new transaction exists yet, so one more try on a new connection
+            // loses nothing: a session dropped between two jobs' steps does not end the job.
+            Plain("START TRANSACTION");
+        }
     } else {
         Plain(QStringLiteral("SAVEPOINT fin_sp%1").arg(depth_).toLatin1().constData());
     }

@@ -14,9 +14,10 @@ public:
     explicit TStatementBank(TConnection& c) : c_(c) {}
     void GetDocumentPayments(int documentId, int, double& paidOut, double& paidIn, int, int,
                              int) override {
-        const TResultSet r = c_.Select("SELECT COALESCE(SUM(credit), 0), COALESCE(SUM(debit), 0) "
-                                       "FROM bankstatementitem WHERE documentid = ?",
-                                       {documentId});
+        const TResultSet r = c_.Select(
+            "SELECT COALESCE(SUM(credit), 0), COALESCE(SUM(debit), 0) "
+            "FROM bankstatementitem WHERE documentid = ?",
+            {documentId});
         paidOut = r.rows[0][0].toDouble();
         paidIn = r.rows[0][1].toDouble();
     }
@@ -37,9 +38,10 @@ protected:
         goods2 = Product("Roba B", "R");
         service = Product("Usluga", "U");
         Db().Execute("INSERT INTO categorypr (categoryprid, name) VALUES (3, 'Pića')");
-        Db().Execute("INSERT INTO productcategorypr (productid, categoryprid) VALUES (?, 3), "
-                     "(?, 3)",
-                     {goods, goods2});
+        Db().Execute(
+            "INSERT INTO productcategorypr (productid, categoryprid) VALUES (?, 3), "
+            "(?, 3)",
+            {goods, goods2});
         Db().Execute("INSERT INTO expense (expenseid, name) VALUES (5, 'Zakup')");
     }
     // The variables of a waiting document, as a preview computes them.
@@ -64,8 +66,9 @@ protected:
 TEST_F(Documents, SalesAndPurchasesAddTheirLinesByProductTypeTaxAndCategory) {
     const qint64 r = Document("R", QDate(2024, 3, 5), "12", partner, wholesale);
     // Discounts in their order: 10 % of 200, then 5 per unit of what is left.
-    Set(Item(r, goods, 2, 100, 80, 180), "rebate = 10, rebatetype = 'P', margin = 5, "
-                                          "marginetype = 'I', cost = 1.5");
+    Set(Item(r, goods, 2, 100, 80, 180),
+        "rebate = 10, rebatetype = 'P', margin = 5, "
+        "marginetype = 'I', cost = 1.5");
     Card(r, goods, 0, 2, 80, 0, 160);
     Item(r, service, 1, 50, 0, 50, 2, 10);
     Item(r, goods2, 1, 40, 30, 40);
@@ -111,9 +114,10 @@ TEST_F(Documents, SalesAndPurchasesAddTheirLinesByProductTypeTaxAndCategory) {
     Set(Item(k, goods, 10, 50, 70, 500, 1, 20, 20), "rebate = 10, rebatetype = 'P', cost = 30");
     Card(k, goods, 10, 0, 52, 520, 0);  // another price: not this line's card
     Card(k, goods, 10, 0, 53, 530, 0);
-    Db().Execute("INSERT INTO documentcost (documentid, partnerid, value, description, taxamount) "
-                 "VALUES (?, 8, 20, 'Prevoz', 4.004), (?, NULL, 10, '', 2)",
-                 {k, k});
+    Db().Execute(
+        "INSERT INTO documentcost (documentid, partnerid, value, description, taxamount) "
+        "VALUES (?, 8, 20, 'Prevoz', 4.004), (?, NULL, 10, '', 2)",
+        {k, k});
     v = Vars(k);
     EXPECT_DOUBLE_EQ(N(v, "[UkFak]"), 500);
     EXPECT_DOUBLE_EQ(N(v, "[UkProd]"), 700);
@@ -137,9 +141,10 @@ TEST_F(Documents, RetailPriceChangesAndInternalTransfers) {
     // A retail warehouse without stock cards: amounts go unrounded to the retail totals.
     const qint64 m = Document("M", QDate(2024, 4, 1), "M1", 0, retail);
     Item(m, goods, 3, 33.333, 20, 99.999);
-    Db().Execute("INSERT INTO documentretailpayment (documentid, cashincome, chequeincome, "
-                 "cardincome) VALUES (?, 70, 0, 49.99)",
-                 {m});
+    Db().Execute(
+        "INSERT INTO documentretailpayment (documentid, cashincome, chequeincome, "
+        "cardincome) VALUES (?, 70, 0, 49.99)",
+        {m});
     auto v = Vars(m);
     EXPECT_DOUBLE_EQ(N(v, "[UkProdMagM]"), 99.999);
     EXPECT_DOUBLE_EQ(N(v, "[UkProdMagMTipR]"), 99.999);
@@ -219,13 +224,16 @@ TEST_F(Documents, ExpensesChargesAndStockLeavingTheWarehouse) {
 }
 
 TEST_F(Documents, ForeignCurrencyPaymentsAndAdvances) {
-    Db().Execute("INSERT INTO currencyexchange (exchangelistid, code1, code2, code1amount, "
-                 "code2amount) VALUES (4, 'RSD', 'EUR', 117.5, 1)");
+    Db().Execute(
+        "INSERT INTO currencyexchange (exchangelistid, code1, code2, code1amount, "
+        "code2amount) VALUES (4, 'RSD', 'EUR', 117.5, 1)");
     const qint64 r = Document("R", QDate(2024, 6, 1), "E1", partner, wholesale);
-    Db().Execute("UPDATE document SET documentcurrency = 'EUR', exchangelistid = 4 WHERE "
-                 "documentid = ?",
-                 {r});
-    Set(Item(r, goods, 1, 10, 8, 9), "rebate = 10, rebatetype = 'P', margin = 1, marginetype = 'I'");
+    Db().Execute(
+        "UPDATE document SET documentcurrency = 'EUR', exchangelistid = 4 WHERE "
+        "documentid = ?",
+        {r});
+    Set(Item(r, goods, 1, 10, 8, 9),
+        "rebate = 10, rebatetype = 'P', margin = 1, marginetype = 'I'");
     Card(r, goods, 0, 1, 8, 0, 940);
     auto v = Vars(r);
     EXPECT_DOUBLE_EQ(N(v, "[UkProd]"), 1175);
@@ -250,9 +258,10 @@ TEST_F(Documents, ForeignCurrencyPaymentsAndAdvances) {
     // An advance and its payment; the invoice that settles it.
     const qint64 a = Document("A", QDate(2024, 6, 2), "A1", partner);
     Item(a, service, 1, 100, 0, 100, 1, 20);
-    Db().Execute("INSERT INTO bankstatementitem (bankstatementid, partnerid, debit, credit, "
-                 "documentid) VALUES (1, 7, 120, 0, ?)",
-                 {a});
+    Db().Execute(
+        "INSERT INTO bankstatementitem (bankstatementid, partnerid, debit, credit, "
+        "documentid) VALUES (1, 7, 120, 0, ?)",
+        {a});
     v = Vars(a);
     EXPECT_DOUBLE_EQ(N(v, "[UkPlacanje]"), 120);
     const qint64 settling = Document("R", QDate(2024, 6, 9), "F9", partner, wholesale);
@@ -265,9 +274,10 @@ TEST_F(Documents, ForeignCurrencyPaymentsAndAdvances) {
     EXPECT_DOUBLE_EQ(N(v, "[UkAvansnaPDVOpstaStopa]"), 20);
     const qint64 q = Document("Q", QDate(2024, 6, 3), "Q1", 8);
     Item(q, service, 1, 100, 0, 100, 1, 0, 20);
-    Db().Execute("INSERT INTO bankstatementitem (bankstatementid, partnerid, debit, credit, "
-                 "documentid) VALUES (1, 8, 0, 120, ?)",
-                 {q});
+    Db().Execute(
+        "INSERT INTO bankstatementitem (bankstatementid, partnerid, debit, credit, "
+        "documentid) VALUES (1, 8, 0, 120, ?)",
+        {q});
     v = Vars(q);
     EXPECT_DOUBLE_EQ(N(v, "[UkPlacanje]"), 120);  // paid out, turned to a positive sum
     EXPECT_TRUE(ui.Unexpected().isEmpty()) << ui.Unexpected().join('|').toStdString();

@@ -78,12 +78,12 @@ TEST_F(Processor, TemplatesExpandVariablesSignsFamiliesAndDropZeroLines) {
     EXPECT_EQ(TPreceptProcessor::ParseIndex("[Kupac{x}]*[P{X}]", 2), "[Kupac2]*[P2]");
 
     Rule("R", "6040", "", "[a]*[B]", "0", "[opis] / [Nema]");  // -15, as it comes
-    Rule("R", "6040", "", "!-20", "0", "okrenut");              // to the credit side
+    Rule("R", "6040", "", "!-20", "0", "okrenut");             // to the credit side
     Rule("R", "6040", "", "!20", "0", "ostaje");
-    Rule("R", "6040", "", "0.004", "0", "nula");                // rounds to 0: dropped
-    Rule("R", "6040", "", "0", "10/0", "deljenje nulom");       // counts 0: dropped
-    Rule("R", "2040", "[Partner{X}]", "1", "0", "porodica");    // Partner2 ends the family
-    Rule("R", "9999", "", "1", "0", "nema konta");              // no account: no line
+    Rule("R", "6040", "", "0.004", "0", "nula");              // rounds to 0: dropped
+    Rule("R", "6040", "", "0", "10/0", "deljenje nulom");     // counts 0: dropped
+    Rule("R", "2040", "[Partner{X}]", "1", "0", "porodica");  // Partner2 ends the family
+    Rule("R", "9999", "", "1", "0", "nema konta");            // no account: no line
     Rule("R", "2040", "[Partner3]", "2", "0", "jedan");
     QStringList notes;
     const auto lines = Expand(c, &notes);
@@ -141,10 +141,11 @@ TEST_F(Processor, ChartModesByYearAndTheBalanceFunctions) {
     Line(Voucher(QDate(2024, 2, 1)), buyersNew, 100, 30, 7, buyersOld);
     Line(Voucher(QDate(2024, 7, 1)), buyersNew, 1000, 0, 7, buyersOld);
     Line(Voucher(QDate(2024, 3, 1), "n"), buyersNew, 500, 0, 7, buyersOld);
-    Db().Execute("INSERT INTO financialini (module, entitytype, conto, contonew, debitexp, "
-                 "creditexp) VALUES ('Dokument', 'R', '2020', '2040', "
-                 "'SALDO(2040)+SALDO(20)', 'SALDOP(2040)'), ('Dokument', 'R', '6020', '', '5', "
-                 "'0')");
+    Db().Execute(
+        "INSERT INTO financialini (module, entitytype, conto, contonew, debitexp, "
+        "creditexp) VALUES ('Dokument', 'R', '2020', '2040', "
+        "'SALDO(2040)+SALDO(20)', 'SALDOP(2040)'), ('Dokument', 'R', '6020', '', '5', "
+        "'0')");
     TStubConter c;
 
     // After 2014 the new chart alone: a rule without a new account makes nothing, and the
@@ -226,13 +227,15 @@ TEST_F(Processor, ExpressionChecksAndTheRuleDataset) {
     FillVars(*dm, "Dokument", names, descriptions);
     ASSERT_EQ(names.size(), descriptions.size());
     EXPECT_EQ(DocumentFixedNames().names.size(), 263);
-    EXPECT_EQ(QSet<QString>(DocumentFixedNames().names.begin(), DocumentFixedNames().names.end()).size(), 263);
+    EXPECT_EQ(
+        QSet<QString>(DocumentFixedNames().names.begin(), DocumentFixedNames().names.end()).size(),
+        263);
     EXPECT_EQ(descriptions[names.indexOf("[UkProd]")], "ukupna prodajna vrednost");
     EXPECT_EQ(descriptions[names.indexOf("[UkPDVOpstaStopa]")],
               "ukupna vrednost poreza po opstoj stopi");
     EXPECT_EQ(descriptions[names.indexOf("[Partner{X}]")], "identifikator partnera (analitika)");
     EXPECT_EQ(descriptions[names.indexOf("[DokTipZaduzenja1]")], "tip zaduzenja 1");
-    EXPECT_TRUE(names.contains("[P7]"));           // partners from the table
+    EXPECT_TRUE(names.contains("[P7]"));               // partners from the table
     EXPECT_TRUE(names.contains("[PTipVelikikupac]"));  // partner types without blanks
     EXPECT_TRUE(names.contains("[MagacVP]"));
 
