@@ -31,6 +31,34 @@ void PrepareEmptyLines(TQuery& items) {
     items.Open();
 }
 
+// The voucher's lines in one statement, in its transaction; the line dataset is emptied
+// afterwards (nobody reads the new lines' ids, and the next voucher starts empty).
+void WriteLines(TConnection& connection, TQuery& items, const QVariant& preceptId) {
+    const char* const columns[] = {"sort",      "description",  "debit",    "credit",
+                                   "accountid", "accountnewid", "foreignid"};
+    QVector<int> at;
+    for (const char* c : columns)
+        at << items.FieldByName(QString::fromLatin1(c)).Index();
+    const int count = items.RecordCount();
+    if (count > 0) {
+        QVariantList values;
+        QStringList rows;
+        const QString marks = QStringLiteral("(?,?,?,?,?,?,?,?)");
+        for (int rec = 1; rec <= count; ++rec) {
+            values << preceptId;
+            for (int field : at)
+                values << items.RecordValue(rec, field);
+            rows << marks;
+        }
+        connection.Execute(QStringLiteral("INSERT INTO preceptitem (preceptid, sort, description, "
+                                          "debit, credit, accountid, accountnewid, foreignid) "
+                                          "VALUES ") +
+                               rows.join(QLatin1Char(',')),
+                           values);
+    }
+    items.EmptyDataSet();
+}
+
 }  // namespace
 
 TCustomConter::TCustomConter(TFinancialDM& dm, TPostingRun* run, QString moduleName,
@@ -115,15 +143,7 @@ void TCustomConter::CreatePrecept() {
     }
     precepts.Post();
     AppendedPrecept = precepts.Bookmark();
-    const QVariant id = precepts.FieldByName(QStringLiteral("preceptid")).Value();
-    items.DisableControls();
-    for (items.First(); !items.Eof(); items.Next()) {
-        items.Edit();
-        items.FieldByName(QStringLiteral("preceptid")).SetValue(id);
-        items.Post();
-    }
-    items.EnableControls();
-    items.ApplyUpdates();
+    WriteLines(dm_.Require(), items, precepts.FieldByName(QStringLiteral("preceptid")).Value());
 }
 
 void TCustomConter::FillPreview() {

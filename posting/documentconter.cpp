@@ -152,6 +152,65 @@ std::optional<double> TDocumentReference::Rate(TFinancialDM& dm, qint64 exchange
     return rate;
 }
 
+// ---- Prefetch -----------------------------------------------------------------------------
+
+namespace {
+
+QString Marks(int count) {
+    return QStringList(count, QStringLiteral("?")).join(QLatin1Char(','));
+}
+
+}  // namespace
+
+void TDocumentPrefetch::Load(TConnection& c, const QVector<qint64>& ids) {
+    *this = {};
+    if (ids.isEmpty())
+        return;
+    QVariantList params;
+    for (qint64 id : ids) {
+        documents.insert(id);
+        params << id;
+    }
+    const QString in = Marks(static_cast<int>(ids.size()));
+    auto byDocument = [&](const QString& sql, QHash<qint64, TRows>& into) {
+        for (const auto& row : c.Select(sql.arg(in), params).rows)
+            into[row[0].toLongLong()].append(row.mid(1));
+    };
+    byDocument(QStringLiteral("SELECT documentid, productid, inquantity, outquantity, price, "
+                              "debit, credit FROM docfinitem WHERE documentid IN (%1) ORDER BY "
+                              "docfinitemid"),
+               cards);
+    byDocument(QStringLiteral("SELECT documentid, vattype, vatrate, vat FROM vatitem WHERE "
+                              "documentid IN (%1) ORDER BY vatitemid"),
+               vat);
+    byDocument(QStringLiteral("SELECT documentid, partnerid, value, description, taxamount FROM "
+                              "documentcost WHERE documentid IN (%1) ORDER BY documentcostid"),
+               costs);
+    for (const auto& row :
+         c.Select(QStringLiteral("SELECT documentid, cashincome, chequeincome, cardincome FROM "
+                                 "documentretailpayment WHERE documentid IN (%1) ORDER BY "
+                                 "documentretailpaymentid")
+                      .arg(in),
+                  params)
+             .rows)
+        if (!retail.contains(row[0].toLongLong()))
+            retail.insert(row[0].toLongLong(), row.mid(1));
+    for (const auto& row :
+         c.Select(QStringLiteral("SELECT DISTINCT reservationid FROM document WHERE documenttype "
+                                 "= 'N' AND reservationid IN (%1)")
+                      .arg(in),
+                  params)
+             .rows)
+        autoNivParents.insert(row[0].toLongLong());
+    for (const auto& row :
+         c.Select(QStringLiteral("SELECT DISTINCT relateddocumentid FROM documentdoc WHERE "
+                                 "relateddocumentid IN (%1)")
+                      .arg(in),
+                  params)
+             .rows)
+        advancesLinked.insert(row[0].toLongLong());
+}
+
 // ---- Conter ------------------------------------------------------------------------------
 
 struct TDocumentConter::TLine {
@@ -166,11 +225,20 @@ struct TDocumentConter::TLine {
 TDocumentConter::TDocumentConter(TFinancialDM& dm, TPostingRun* run, const QString& moduleName,
                                  const QString& foreignTable, const QString& entityType,
                                  qint64 entityID, TDataSet* masterDataSet, TDataSet* detailDataSet,
-                                 std::shared_ptr<TDocumentReference> reference)
+                                 std::shared_ptr<TDocumentReference> reference,
+                                 const TDocumentPrefetch* prefetch)
     : TCustomConter(dm, run, moduleName, foreignTable, entityType, entityID, masterDataSet,
                     detailDataSet, reference ? reference->base : nullptr),
       reference_(std::move(reference)),
+      prefetch_(prefetch && prefetch->documents.contains(entityID) ? prefetch : nullptr),
       type_(entityType.toUpper()) {}
+
+TDocumentPrefetch::TRows TDocumentConter::Rows(
+    const QHash<qint64, TDocumentPrefetch::TRows>& fetched, const QString& sql) const {
+    if (prefetch_)
+        return fetched.value(EntityID);
+    return dm_.Require().Select(sql, {EntityID}).rows;
+}
 
 QVariant TDocumentConter::Header(const char* field) const {
     return MasterDataSet->FieldByName(QString::fromLatin1(field)).Value();
@@ -249,11 +317,9 @@ void TDocumentConter::CalculateVariables() {
     Flags();
     if (OneOf(type_, "AKLMQRUZ"))
         DeductibleTax();
-    const TResultSet cards = dm_.Require().Select(
-        QStringLiteral("SELECT productid, inquantity, outquantity, price, debit, credit FROM "
-                       "docfinitem WHERE documentid = ? ORDER BY docfinitemid"),
-        {EntityID});
-    cards_ = cards.rows;
+    cards_ = Rows(prefetch_ ? prefetch_->cards : TDocumentPrefetch{}.cards,
+                  QStringLiteral("SELECT productid, inquantity, outquantity, price, debit, credit "
+                                 "FROM docfinitem WHERE documentid = ? ORDER BY docfinitemid"));
     cardUsed_ = QVector<bool>(cards_.size(), false);
     if (OneOf(type_, "CK"))
         DependentCosts();
@@ -299,7 +365,8 @@ void TDocumentConter::Flags() {
             if (dm_.AutoNivParentIsInvoice(reservation))
                 set(QStringLiteral("DokRAutoNiv"));
         }
-    } else if (dm_.DocumentHasAutoNivChild(EntityID)) {
+    } else if (prefetch_ ? prefetch_->autoNivParents.contains(EntityID)
+                         : dm_.DocumentHasAutoNivChild(EntityID)) {
         set(QStringLiteral("DokAutoNiv"));
     }
     const qint64 charge = Header("documentchargetypeid").toLongLong();
@@ -313,10 +380,10 @@ void TDocumentConter::Flags() {
 
 void TDocumentConter::DeductibleTax() {
     static const QStringList kinds{"OS", "IS", "PS", "US", "PO"};
-    const TResultSet r = dm_.Require().Select(
-        QStringLiteral("SELECT vattype, vatrate, vat FROM vatitem WHERE documentid = ?"),
-        {EntityID});
-    for (const auto& row : r.rows) {
+    for (const auto& row :
+         Rows(prefetch_ ? prefetch_->vat : TDocumentPrefetch{}.vat,
+              QStringLiteral("SELECT vattype, vatrate, vat FROM vatitem WHERE documentid = ? "
+                             "ORDER BY vatitemid"))) {
         if (!kinds.contains(row[0].toString().trimmed().toUpper()))
             continue;
         const char* kind = RateKind(row[1].toDouble());
@@ -330,14 +397,14 @@ void TDocumentConter::DeductibleTax() {
 }
 
 void TDocumentConter::DependentCosts() {
-    const TResultSet r = dm_.Require().Select(
-        QStringLiteral("SELECT partnerid, value, description, taxamount FROM documentcost "
-                       "WHERE documentid = ? ORDER BY documentcostid"),
-        {EntityID});
+    const TDocumentPrefetch::TRows rows =
+        Rows(prefetch_ ? prefetch_->costs : TDocumentPrefetch{}.costs,
+             QStringLiteral("SELECT partnerid, value, description, taxamount FROM documentcost "
+                            "WHERE documentid = ? ORDER BY documentcostid"));
     // One number per cost row for all six families, so an empty description cannot shift
     // the rows of one family against the others.
     int index = GetNewIndex(QStringLiteral("ZavTrosVred"));
-    for (const auto& row : r.rows) {
+    for (const auto& row : rows) {
         const QString n = QString::number(index++);
         const qint64 partner = row[0].toLongLong();
         AddVariable(QStringLiteral("ZavTrosPart") + n, partner, TVariableType::vtInteger);
@@ -359,7 +426,8 @@ void TDocumentConter::Payments() {
         set("UkPlacanje", dm_.GetDocumentPayments(EntityID));
     else if (type_ == QLatin1String("Q"))
         set("UkPlacanje", -dm_.GetDocumentPayments(EntityID));
-    if (OneOf(type_, "RKU")) {
+    // Advances are looked for only where some document is linked to this one.
+    if (OneOf(type_, "RKU") && (!prefetch_ || prefetch_->advancesLinked.contains(EntityID))) {
         double payments = 0, value = 0, high = 0, low = 0;
         const bool sale = type_ == QLatin1String("R");
         dm_.GetDocumentStornoAdvance(EntityID, sale ? QStringLiteral("A") : QStringLiteral("Q"),
@@ -372,7 +440,14 @@ void TDocumentConter::Payments() {
     }
     if (OneOf(type_, "MR")) {
         double cash = 0, cheque = 0, card = 0;
-        dm_.GetRetailDocumentPayment(EntityID, cash, cheque, card);
+        if (!prefetch_) {
+            dm_.GetRetailDocumentPayment(EntityID, cash, cheque, card);
+        } else if (const auto it = prefetch_->retail.constFind(EntityID);
+                   it != prefetch_->retail.constEnd()) {
+            cash = (*it)[0].toDouble();
+            cheque = (*it)[1].toDouble();
+            card = (*it)[2].toDouble();
+        }
         set("UkNacPlacGotovina", cash);
         set("UkNacPlacCek", cheque);
         set("UkNacPlacKartica", card);
@@ -772,12 +847,8 @@ void TDocumentAutomat::OpenItems(const QDate& endDate, bool single, const QStrin
     TQuery& detail = DetailQuery();
     detail.Close();
     detail.SetConnection(dm_.ZConnection());
-    detail.SetSQL(QStringLiteral(
-        "SELECT di.*, p.type, (SELECT MIN(pc.categoryprid) FROM productcategorypr AS pc WHERE "
-        "pc.productid = di.productid) AS categoryprid FROM documentitem AS di LEFT JOIN "
-        "product AS p ON di.productid = p.productid WHERE di.documentid = :IDDocument ORDER "
-        "BY di.documentitemid"));
     detail.SetReadOnly(true);
+    prefetch_ = {};
 }
 
 QDate TDocumentAutomat::GetDate() const {
@@ -804,9 +875,36 @@ bool TDocumentAutomat::LockCurrent(qint64 id) {
 
 void TDocumentAutomat::OpenDetail(qint64 id) {
     TQuery& detail = DetailQuery();
-    detail.Close();
-    detail.ParamByName(QStringLiteral("IDDocument")).SetValue(id);
-    detail.Open();
+    if (!prefetch_.documents.contains(id)) {
+        // The lines and the rest of the next stretch of waiting documents, at once.
+        constexpr int kStretch = 64;
+        QVector<qint64> ids{id};
+        const TQuery& master = MasterQuery();
+        const int key = master.FieldByName(QStringLiteral("documentid")).Index();
+        for (int rec = master.RecNo() + 1; rec <= master.RecordCount() && ids.size() < kStretch;
+             ++rec)
+            ids << master.RecordValue(rec, key).toLongLong();
+        prefetch_.Load(dm_.Require(), ids);
+        detail.Close();
+        detail.SetFiltered(false);
+        QStringList marks;
+        for (int i = 0; i < ids.size(); ++i)
+            marks << QStringLiteral(":D%1").arg(i);
+        detail.SetSQL(
+            QStringLiteral("SELECT di.*, p.type, (SELECT MIN(pc.categoryprid) FROM "
+                           "productcategorypr AS pc WHERE pc.productid = di.productid) AS "
+                           "categoryprid FROM documentitem AS di LEFT JOIN product AS p ON "
+                           "di.productid = p.productid WHERE di.documentid IN (%1) ORDER BY "
+                           "di.documentid, di.documentitemid")
+                .arg(marks.join(QLatin1Char(','))));
+        for (int i = 0; i < ids.size(); ++i)
+            detail.ParamByName(QStringLiteral("D%1").arg(i)).SetValue(ids[i]);
+        detail.Open();
+    }
+    // The detail dataset shows the document's own lines.
+    const int key = detail.FieldByName(QStringLiteral("documentid")).Index();
+    detail.SetOnFilterRecord([id, key](TDataSet& d) { return d.Fields(key).AsInteger() == id; });
+    detail.SetFiltered(true);
 }
 
 std::shared_ptr<TCustomConter> TDocumentAutomat::MakeConter() {
@@ -814,7 +912,8 @@ std::shared_ptr<TCustomConter> TDocumentAutomat::MakeConter() {
     if (type.size() != 1 || !kPostedTypes.contains(type.toUpper()))
         return nullptr;
     return std::make_shared<TDocumentConter>(dm_, Run, ModuleName(), TableName(), type, CurrentID(),
-                                             &MasterQuery(), &DetailQuery(), reference_);
+                                             &MasterQuery(), &DetailQuery(), reference_,
+                                             &prefetch_);
 }
 
 bool TDocumentAutomat::GetEntityID(qint64& id, QString& description) {

@@ -45,13 +45,31 @@ private:
     QHash<QString, std::optional<double>> rates_;
 };
 
+// What the document conter reads of a document besides its header and lines, fetched for
+// a stretch of the waiting documents at once: a few statements per stretch instead of a few
+// per document.
+struct TDocumentPrefetch {
+    using TRows = QVector<QVector<QVariant>>;
+    QSet<qint64> documents;      // the documents this holds
+    QHash<qint64, TRows> cards;  // productid, inquantity, outquantity, price, debit, credit
+    QHash<qint64, TRows> vat;    // vattype, vatrate, vat
+    QHash<qint64, TRows> costs;  // partnerid, value, description, taxamount
+    QHash<qint64, QVector<QVariant>> retail;  // cashincome, chequeincome, cardincome
+    QSet<qint64> autoNivParents;              // documents an automatic price change refers to
+    QSet<qint64> advancesLinked;              // documents other documents are linked to
+
+    // Reads everything of these documents, in one statement per table.
+    void Load(TConnection& connection, const QVector<qint64>& ids);
+};
+
 // The conter of commercial documents: module "Dokument", entity type the document type.
 class TDocumentConter : public TCustomConter {
 public:
     TDocumentConter(TFinancialDM& dm, TPostingRun* run, const QString& moduleName,
                     const QString& foreignTable, const QString& entityType, qint64 entityID,
                     TDataSet* masterDataSet, TDataSet* detailDataSet,
-                    std::shared_ptr<TDocumentReference> reference);
+                    std::shared_ptr<TDocumentReference> reference,
+                    const TDocumentPrefetch* prefetch = nullptr);
 
 protected:
     void CalculateVariables() override;
@@ -73,7 +91,12 @@ private:
     QVariant Header(const char* field) const;
     double Rate() const { return rate_; }
 
+    // Rows of a document's table, from the prefetch when it holds the document.
+    TDocumentPrefetch::TRows Rows(const QHash<qint64, TDocumentPrefetch::TRows>& fetched,
+                                  const QString& sql) const;
+
     std::shared_ptr<TDocumentReference> reference_;
+    const TDocumentPrefetch* prefetch_;
     QString type_;  // the document type letter
     bool foreign_ = false;
     double rate_ = 1.0;
@@ -109,6 +132,8 @@ protected:
 
 private:
     std::shared_ptr<TDocumentReference> reference_;
+    TDocumentPrefetch prefetch_;
+    QString detailSql_;
 };
 
 }  // namespace fin

@@ -23,26 +23,31 @@ TCalcError SyntaxError(const QString& expression, const mu::Parser::exception_ty
 
 }  // namespace
 
-TCalcExpress::TCalcExpress() : impl_(std::make_unique<TImpl>()) {}
+TCalcExpress::TCalcExpress() : impl_(std::make_unique<TImpl>()) {
+    // Built once: a parser's operators and functions cost more to set up than most rules
+    // cost to compute, and one calculator serves every expression of a voucher.
+    impl_->parser.SetVarFactory(
+        [](const mu::char_type* name, void* data) -> double* {
+            // Only x1, x2, ... exist; any other name is a mistake in the rule.
+            const std::string n(name);
+            if (n.size() < 2 || n[0] != 'x' ||
+                n.find_first_not_of("0123456789", 1) != std::string::npos)
+                throw mu::ParserError("nepoznata promenljiva " + n);
+            auto* vars = static_cast<std::deque<double>*>(data);
+            vars->push_back(0.0);
+            return &vars->back();
+        },
+        &impl_->variables);
+}
+
 TCalcExpress::~TCalcExpress() = default;
 
 void TCalcExpress::init(const QString& expression) {
     impl_->expression = expression;
-    impl_->variables.clear();
-    impl_->parser = mu::Parser();
     try {
-        impl_->parser.SetVarFactory(
-            [](const mu::char_type* name, void* data) -> double* {
-                // Only x1, x2, ... exist; any other name is a mistake in the rule.
-                const std::string n(name);
-                if (n.size() < 2 || n[0] != 'x' ||
-                    n.find_first_not_of("0123456789", 1) != std::string::npos)
-                    throw mu::ParserError("nepoznata promenljiva " + n);
-                auto* vars = static_cast<std::deque<double>*>(data);
-                vars->push_back(0.0);
-                return &vars->back();
-            },
-            &impl_->variables);
+        // The last expression's variables go; the parser and its functions stay.
+        impl_->parser.ClearVar();
+        impl_->variables.clear();
         impl_->parser.SetExpr(expression.trimmed().isEmpty() ? std::string("0")
                                                              : expression.toStdString());
         impl_->parser.GetUsedVar();  // parses now, so syntax errors surface here
