@@ -137,6 +137,8 @@ TEST_F(Driver, SelectsWaitingDocumentsOfTheYearInTheirOrder) {
     EXPECT_EQ(p.rows[0][2].toString(), "Račun - 9 - automatski kreirano");
     EXPECT_EQ(p.rows[0][3].toString(), "n");
     EXPECT_EQ(dm->PreceptZQ().RecordCount(), 3);
+    // Numbered one after another, as the numbering counts the vouchers of the period.
+    EXPECT_EQ(Db().SelectValue("SELECT COUNT(DISTINCT number) FROM precept").toInt(), 3);
 
     // A deleted voucher makes its document wait again; the excluded types come back when the
     // setting is cleared, and a later to-date takes the rest.
