@@ -564,7 +564,8 @@ void TDocumentConter::AddLine(TLine& line) {
         partnerFlag();
         const QString id = QString::number(line.productId);
         AddVariable(res::FIN_EXPENSE_PREFIX + id, 1, TVariableType::vtFloat);
-        AddVariable(res::CMN_EXPENSE_PREFIX + id, line.itemValue, TVariableType::vtFloat, true, true);
+        AddVariable(res::CMN_EXPENSE_PREFIX + id, line.itemValue, TVariableType::vtFloat, true,
+                    true);
         AddVariable(res::FIN_EXPENSE_VAT_PREFIX + id, line.itemValue + Round2(tax),
                     TVariableType::vtFloat, true, true);
     } else if (type_ == QLatin1String("Z")) {

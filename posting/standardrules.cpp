@@ -149,8 +149,8 @@ const TStandardRule kRules[] = {
      "[DokumentOpis]"},
     {"R", "2050", "2030", "[Partner{X}]", "([UkProd]-[UkRab]+[UkPDV])*[DokIzvoz]", "0",
      "[DokumentOpis]"},
-    {"R", "6040", "6020", "",
-     "0", "([UkProd]-[UkRab]-[UkProdTipU]+[UkRabTipU]-[UkProdTipP]+[UkRabTipP])*(1-[DokIzvoz])",
+    {"R", "6040", "6020", "", "0",
+     "([UkProd]-[UkRab]-[UkProdTipU]+[UkRabTipU]-[UkProdTipP]+[UkRabTipP])*(1-[DokIzvoz])",
      "Prihod od prodaje robe"},
     {"R", "6050", "6030", "", "0",
      "([UkProd]-[UkRab]-[UkProdTipU]+[UkRabTipU]-[UkProdTipP]+[UkRabTipP])*[DokIzvoz]",
@@ -231,8 +231,8 @@ const TExpenseAccount kDefaultExpenseAccount = {"", "5500", "5500"};
 
 // The system voucher type of each document type.
 const std::pair<char, int> kVoucherTypes[] = {
-    {'A', 18}, {'C', 20}, {'F', 21}, {'G', 10}, {'I', 8},  {'K', 2},  {'L', 14}, {'M', 7}, {'N', 4},
-    {'Q', 17}, {'R', 3},  {'S', 11}, {'T', 9},  {'U', 1},  {'V', 13}, {'W', 22}, {'Z', 12},
+    {'A', 18}, {'C', 20}, {'F', 21}, {'G', 10}, {'I', 8}, {'K', 2},  {'L', 14}, {'M', 7},  {'N', 4},
+    {'Q', 17}, {'R', 3},  {'S', 11}, {'T', 9},  {'U', 1}, {'V', 13}, {'W', 22}, {'Z', 12},
 };
 
 // "[Name*]" -> "([NameM]+[NameU]+...)" over every product-type letter.
@@ -276,11 +276,11 @@ QVector<TRuleRow> StandardRows(TConnection& c) {
         for (const TExpenseAccount& e : kExpenseAccounts)
             if (name.compare(QString::fromUtf8(e.name), Qt::CaseInsensitive) == 0)
                 account = &e;
-        rows.append({QStringLiteral("U"), QString::fromLatin1(account->conto),
-                     QString::fromLatin1(account->contoNew), QString(),
-                     QLatin1Char('[') + res::CMN_EXPENSE_PREFIX + row[0].toString() +
-                         QLatin1Char(']'),
-                     QStringLiteral("0"), name.left(100)});
+        rows.append(
+            {QStringLiteral("U"), QString::fromLatin1(account->conto),
+             QString::fromLatin1(account->contoNew), QString(),
+             QLatin1Char('[') + res::CMN_EXPENSE_PREFIX + row[0].toString() + QLatin1Char(']'),
+             QStringLiteral("0"), name.left(100)});
     }
     return rows;
 }

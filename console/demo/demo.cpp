@@ -213,8 +213,7 @@ const TDemoAccount kAccounts[] = {
 };
 
 // The tax accounts the monthly VAT settlement closes.
-const char* const kVatAccounts[] = {"4700", "4710", "4720", "4730",
-                                    "2700", "2710", "2720", "2730"};
+const char* const kVatAccounts[] = {"4700", "4710", "4720", "4730", "2700", "2710", "2720", "2730"};
 
 struct TDemoPartner {
     const char* name;
@@ -249,13 +248,13 @@ struct TDemoProduct {
     const char* name;
     const char* type;  // product-type letter
     const char* unit;
-    int tax;  // index into kTaxes
+    int tax;         // index into kTaxes
     int priceCents;  // without tax, in tens of cents
     int category;    // index into kCategories
 };
 
-const char* const kCategories[] = {"Prehrana", "Piće",           "Hemija i higijena",
-                                   "Kancelarija", "Poklon program", "Ambalaža", "Usluge"};
+const char* const kCategories[] = {
+    "Prehrana", "Piće", "Hemija i higijena", "Kancelarija", "Poklon program", "Ambalaža", "Usluge"};
 
 // Goods (R) are traded, material (M) and goods go into gift baskets (P), wine and honey
 // are sold on commission (K), services (U) are invoiced.
@@ -285,9 +284,15 @@ const TDemoProduct kProducts[] = {
 
 // Expenses received on incoming invoices.
 const char* const kExpenseNames[] = {
-    "Prevoz robe",       "Servis opreme",       "Zakupnina",
-    "Oglašavanje",       "Telefon i internet",  "Komunalne usluge",
-    "Električna energija", "Kancelarijski materijal", "Gorivo",
+    "Prevoz robe",
+    "Servis opreme",
+    "Zakupnina",
+    "Oglašavanje",
+    "Telefon i internet",
+    "Komunalne usluge",
+    "Električna energija",
+    "Kancelarijski materijal",
+    "Gorivo",
     "Knjigovodstvene usluge",
 };
 
@@ -528,7 +533,7 @@ private:
         const qint64 bank = r_.Pick(refs_.bankAccounts);
         const QString no = QString::number(++statement_);
         b_.Start(date, 5, QStringLiteral("Izvod broj %1").arg(no));
-        const int items = r_.Int(2, 9 * detail_);
+        const int items = r_.Int(2, 6 * detail_);
         for (int i = 0; i < items; ++i) {
             const int what = r_.Int(1, 100);
             if (what <= 45) {
@@ -817,12 +822,12 @@ void FillReferenceData(TConnection& c, const QString& tripType, TRefs& refs,
                              {QString::fromUtf8(name)});
     int code = 1001;
     for (const TDemoProduct& p : kProducts) {
-        const qint64 id = Insert(c,
-                                 QStringLiteral("INSERT INTO product (name, code, type, unit, "
-                                                "taxid, price) VALUES (?, ?, ?, ?, ?, ?)"),
-                                 {QString::fromUtf8(p.name), QString::number(code++),
-                                  QString::fromLatin1(p.type), QString::fromUtf8(p.unit),
-                                  taxIds[p.tax], p.priceCents / 100.0});
+        const qint64 id =
+            Insert(c,
+                   QStringLiteral("INSERT INTO product (name, code, type, unit, "
+                                  "taxid, price) VALUES (?, ?, ?, ?, ?, ?)"),
+                   {QString::fromUtf8(p.name), QString::number(code++), QString::fromLatin1(p.type),
+                    QString::fromUtf8(p.unit), taxIds[p.tax], p.priceCents / 100.0});
         c.Execute(QStringLiteral("INSERT INTO productcategorypr (productid, categoryprid) VALUES "
                                  "(?, ?)"),
                   {id, categories[p.category]});
@@ -978,11 +983,10 @@ TDemoSummary MakeDemoCompany(TConnection& c, const TDemoOptions& options,
         tx.Commit();
     }
     summary.documents = documents;
-    const qint64 posted =
-        PostDocuments(c, postedTo.addMonths(1).addDays(-1), [&](qint64 done) {
-            if (progress)
-                progress(done, options.vouchers);
-        });
+    const qint64 posted = PostDocuments(c, postedTo.addMonths(1).addDays(-1), [&](qint64 done) {
+        if (progress)
+            progress(done, options.vouchers);
+    });
     summary.documentsPosted = int(posted);
 
     TTransaction tx(c);
@@ -1029,11 +1033,11 @@ TDemoSummary MakeDemoCompany(TConnection& c, const TDemoOptions& options,
     writer.Finish();
     tx.Commit();
     summary.vouchers = posted + writer.Vouchers();
-    summary.lines = writer.Lines() +
-                    c.SelectValue(QStringLiteral("SELECT COUNT(*) FROM preceptitem AS pi JOIN "
-                                                 "precept AS p ON p.preceptid = pi.preceptid "
-                                                 "WHERE p.foreigntable = 'document'"))
-                        .toLongLong();
+    summary.lines =
+        writer.Lines() + c.SelectValue(QStringLiteral("SELECT COUNT(*) FROM preceptitem AS pi JOIN "
+                                                      "precept AS p ON p.preceptid = pi.preceptid "
+                                                      "WHERE p.foreigntable = 'document'"))
+                             .toLongLong();
     return summary;
 }
 

@@ -48,7 +48,7 @@ struct TDemoDocumentsOptions {
 };
 
 struct TDemoDocumentsSummary {
-    int documents = 0;  // added
+    int documents = 0;                               // added
     int partners = 0, products = 0, categories = 0;  // rows the tables hold now
 };
 

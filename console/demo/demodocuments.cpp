@@ -103,8 +103,8 @@ struct TDocRefs {
 
 // ---- Reference tables grown for larger runs ----------------------------------------------
 
-const char* const kCities[] = {"Beograd", "Novi Sad", "Niš", "Kragujevac", "Subotica",
-                               "Čačak",   "Kraljevo", "Šabac", "Valjevo",  "Pančevo"};
+const char* const kCities[] = {"Beograd", "Novi Sad", "Niš",   "Kragujevac", "Subotica",
+                               "Čačak",   "Kraljevo", "Šabac", "Valjevo",    "Pančevo"};
 
 void GrowPartners(TConnection& c, TRandom& r, int wanted) {
     const qint64 have = Count(c, "partner");
@@ -155,8 +155,7 @@ void GrowProducts(TConnection& c, TRandom& r, int wanted) {
         const char* type = roll <= 80 ? "R" : roll <= 88 ? "M" : roll <= 95 ? "U" : "P";
         rows.Add({id, QStringLiteral("Artikal %1").arg(n, 5, 10, QLatin1Char('0')),
                   QString::number(100000 + n), QString::fromLatin1(type), QStringLiteral("kom"),
-                  taxes[r.Chance(75) ? 0 : int(taxes.size()) - 1],
-                  Money(r.Cents(50, 50000) * 10)});
+                  taxes[r.Chance(75) ? 0 : int(taxes.size()) - 1], Money(r.Cents(50, 50000) * 10)});
         if (!categories.isEmpty())
             links.Add({id, r.Pick(categories)});
     }
@@ -178,11 +177,11 @@ TDocRefs LoadRefs(TConnection& c) {
         if (type.contains(QStringLiteral("obavljač")))
             refs.suppliers << id;
     }
-    for (const auto& row : c.Select(QStringLiteral(
-                                        "SELECT p.productid, p.type, p.taxid, t.value, p.price "
-                                        "FROM product AS p LEFT JOIN tax AS t ON t.taxid = "
-                                        "p.taxid ORDER BY p.productid"))
-                               .rows) {
+    for (const auto& row :
+         c.Select(QStringLiteral("SELECT p.productid, p.type, p.taxid, t.value, p.price "
+                                 "FROM product AS p LEFT JOIN tax AS t ON t.taxid = "
+                                 "p.taxid ORDER BY p.productid"))
+             .rows) {
         TProd p;
         p.id = row[0].toLongLong();
         const QString type = row[1].toString().trimmed().toUpper();
@@ -191,9 +190,7 @@ TDocRefs LoadRefs(TConnection& c) {
         p.rate = row[3].toDouble();
         // Retail prices in tens of cents keep every tax amount of a shop in whole cents.
         p.sale = std::max<qint64>(10, qRound64(row[4].toDouble() * 10) * 10);
-        const int share = p.type == QLatin1Char('P')   ? 55
-                          : p.type == QLatin1Char('K') ? 80
-                                                       : 72;
+        const int share = p.type == QLatin1Char('P') ? 55 : p.type == QLatin1Char('K') ? 80 : 72;
         p.cost = std::max<qint64>(1, (p.sale * share + 50) / 100);
         refs.products[p.type].append(p);
     }
@@ -221,9 +218,10 @@ TDocRefs LoadRefs(TConnection& c) {
     if (refs.customers.isEmpty() || refs.suppliers.isEmpty() || refs.wholesale.isEmpty() ||
         refs.retail.isEmpty() || refs.products.value(QLatin1Char('R')).isEmpty() ||
         refs.expenses.isEmpty() || refs.home.isEmpty())
-        throw TError(QStringLiteral("Demo dokumenti se dodaju samo demo preduzeću (nedostaju "
-                                   "kupci, dobavljači, magacini, roba, troškovi ili domaća "
-                                   "valuta)."));
+        throw TError(
+            QStringLiteral("Demo dokumenti se dodaju samo demo preduzeću (nedostaju "
+                           "kupci, dobavljači, magacini, roba, troškovi ili domaća "
+                           "valuta)."));
     return refs;
 }
 
@@ -235,8 +233,7 @@ qint64 ExchangeList(const QDate& date) {
     return date.year() * 100 + date.month();
 }
 
-void EnsureExchangeLists(TConnection& c, const QString& home, const QDate& from,
-                         const QDate& to) {
+void EnsureExchangeLists(TConnection& c, const QString& home, const QDate& from, const QDate& to) {
     for (QDate m(from.year(), from.month(), 1); m <= to; m = m.addMonths(1)) {
         const qint64 list = ExchangeList(m);
         if (c.SelectValue(QStringLiteral("SELECT COUNT(*) FROM currencyexchange WHERE "
@@ -283,8 +280,8 @@ public:
                  {QStringLiteral("documentid"), QStringLiteral("productid"),
                   QStringLiteral("quantity"), QStringLiteral("price"), QStringLiteral("price2"),
                   QStringLiteral("itemvalue"), QStringLiteral("cost"), QStringLiteral("rebate"),
-                  QStringLiteral("rebatetype"), QStringLiteral("taxid"),
-                  QStringLiteral("taxvalue"), QStringLiteral("intax")}),
+                  QStringLiteral("rebatetype"), QStringLiteral("taxid"), QStringLiteral("taxvalue"),
+                  QStringLiteral("intax")}),
           cards_(c, QStringLiteral("docfinitem"),
                  {QStringLiteral("documentid"), QStringLiteral("productid"),
                   QStringLiteral("inquantity"), QStringLiteral("outquantity"),
@@ -292,10 +289,10 @@ public:
           vat_(c, QStringLiteral("vatitem"),
                {QStringLiteral("documentid"), QStringLiteral("vattype"), QStringLiteral("vatrate"),
                 QStringLiteral("vat")}),
-          costs_(c, QStringLiteral("documentcost"),
-                 {QStringLiteral("documentid"), QStringLiteral("partnerid"),
-                  QStringLiteral("value"), QStringLiteral("description"),
-                  QStringLiteral("taxamount")}),
+          costs_(
+              c, QStringLiteral("documentcost"),
+              {QStringLiteral("documentid"), QStringLiteral("partnerid"), QStringLiteral("value"),
+               QStringLiteral("description"), QStringLiteral("taxamount")}),
           retailPayments_(c, QStringLiteral("documentretailpayment"),
                           {QStringLiteral("documentid"), QStringLiteral("cashincome"),
                            QStringLiteral("chequeincome"), QStringLiteral("cardincome")}),
@@ -421,7 +418,7 @@ private:
     }
     // Dependent costs of a carrier, spread over the lines by value.
     void DependentCosts() {
-        const qint64 total = r_.Cents(20, 300) * 100;
+        const qint64 total = r_.Cents(20, 300) * 1000;
         costs_.Add({doc_.id, r_.Pick(refs_.suppliers), Money(total), QStringLiteral("Prevoz robe"),
                     Money(total / 5)});
         double value = 0;
@@ -443,14 +440,13 @@ private:
         doc_.partner = r_.Pick(received ? refs_.customers : refs_.suppliers);
         const TProd& p = r_.Pick(refs_.products.value(QLatin1Char('R')));
         TLine l;
-        l.price = l.itemValue = Money(r_.Cents(5, 300) * 1000);
+        l.price = l.itemValue = Money(r_.Cents(20, 1500) * 1000);
         SetTax(l, p, true);
         doc_.lines << l;
         const double gross = l.itemValue + Round2(l.itemValue * l.taxValue / 100);
         const qint64 statement = nextStatement_++;
-        statements_.Add({statement, Id(refs_.bankAccount),
-                         QStringLiteral("AV-%1").arg(statement), doc_.date, QStringLiteral("I"),
-                         refs_.home});
+        statements_.Add({statement, Id(refs_.bankAccount), QStringLiteral("AV-%1").arg(statement),
+                         doc_.date, QStringLiteral("I"), refs_.home});
         statementItems_.Add({statement, doc_.partner, received ? gross : 0.0,
                              received ? 0.0 : gross, QStringLiteral("Avans"), doc_.id});
         (received ? customerAdvances_ : supplierAdvances_)[doc_.partner] << doc_.id;
@@ -733,8 +729,8 @@ private:
             items_.Add({doc_.id, Id(l.product), l.quantity, l.price, l.price2, l.itemValue, l.cost,
                         l.rebate, l.rebateType.isEmpty() ? QVariant() : QVariant(l.rebateType),
                         Id(l.taxId), l.taxValue, l.inTax});
-            const double rate = QByteArray("KCUQ").contains(doc_.type.toLatin1()) ? l.inTax
-                                                                                   : l.taxValue;
+            const double rate =
+                QByteArray("KCUQ").contains(doc_.type.toLatin1()) ? l.inTax : l.taxValue;
             if (rate > 0)
                 vat[rate] += Round2(l.itemValue * rate_ * rate / 100);
         }
@@ -748,8 +744,8 @@ private:
     TRandom& r_;
     const TDocRefs& refs_;
     int detail_;
-    TBatch documents_, items_, cards_, vat_, costs_, retailPayments_, statements_,
-        statementItems_, links_;
+    TBatch documents_, items_, cards_, vat_, costs_, retailPayments_, statements_, statementItems_,
+        links_;
     qint64 nextId_ = 1, nextStatement_ = 1;
     QHash<QString, int> numbers_;
     TDoc doc_;

@@ -33,9 +33,8 @@ TBankModule::TBankModule(std::shared_ptr<ISecurity> security)
           return security ? security->GetConnection() : nullptr;
       }) {}
 
-TBankModule::TBankModule(TConnection& connection) : connection_([&connection] {
-    return &connection;
-}) {}
+TBankModule::TBankModule(TConnection& connection)
+    : connection_([&connection] { return &connection; }) {}
 
 void TBankModule::GetDocumentPayments(int documentId, int, double& paidOut, double& paidIn, int,
                                       int, int) {

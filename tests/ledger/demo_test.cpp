@@ -36,8 +36,9 @@ TEST_F(Demo, ABalancedYearOnceAndNeverOverAnExistingLedger) {
     EXPECT_GT(Count("documentitem"), Count("document"));
     EXPECT_GT(Count("docfinitem"), 0);
     EXPECT_GT(Count("financialini"), 0);
-    const QString voucherOf = "SELECT COUNT(*) FROM document AS d LEFT JOIN precept AS p ON "
-                              "p.foreigntable = 'document' AND p.foreignid = d.documentid WHERE ";
+    const QString voucherOf =
+        "SELECT COUNT(*) FROM document AS d LEFT JOIN precept AS p ON "
+        "p.foreigntable = 'document' AND p.foreignid = d.documentid WHERE ";
     EXPECT_EQ(Db().SelectValue(voucherOf + "d.documentdate <= '2024-10-31' AND p.preceptid IS "
                                            "NULL")
                   .toInt(),

@@ -1,9 +1,9 @@
+#include "posting/standardrules.h"
 #include "console/demo/demo.h"
 #include "console/standins/bank.h"
 #include "posting/autoconter.h"
 #include "posting/documentconter.h"
 #include "posting/postingpackage.h"
-#include "posting/standardrules.h"
 #include "tests/ledger/ledgertest.h"
 
 namespace fin::test {
@@ -63,9 +63,9 @@ TEST_F(StandardRules, EveryDocumentTypePostsABalancedVoucherWithItsSubaccounts) 
                      "<> 0) AS x"),
               0);
     const std::pair<const char*, int> voucherTypes[] = {
-        {"A", 18}, {"C", 20}, {"F", 21}, {"G", 10}, {"I", 8},  {"K", 2},  {"L", 14}, {"M", 7},
-        {"N", 4},  {"Q", 17}, {"R", 3},  {"S", 11}, {"T", 9},  {"U", 1},  {"V", 13}, {"W", 22},
-        {"Z", 12}};
+        {"A", 18}, {"C", 20}, {"F", 21}, {"G", 10}, {"I", 8}, {"K", 2},
+        {"L", 14}, {"M", 7},  {"N", 4},  {"Q", 17}, {"R", 3}, {"S", 11},
+        {"T", 9},  {"U", 1},  {"V", 13}, {"W", 22}, {"Z", 12}};
     for (const auto& [type, voucherType] : voucherTypes) {
         SCOPED_TRACE(type);
         // No type is silently without rules: each one's vouchers have lines.
@@ -106,11 +106,12 @@ TEST_F(StandardRules, EveryDocumentTypePostsABalancedVoucherWithItsSubaccounts) 
     // Amounts against the documents themselves: an invoice's customer owes its lines with
     // their tax, a shop's takings come to what was paid, a transfer into a shop charges it.
     const qint64 invoice =
-        Db().SelectValue("SELECT MIN(d.documentid) FROM document AS d WHERE d.documenttype = "
-                         "'R' AND d.documentcurrency = 'RSD' AND NOT EXISTS (SELECT 1 FROM "
-                         "documentdoc AS dd WHERE dd.relateddocumentid = d.documentid) AND NOT "
-                         "EXISTS (SELECT 1 FROM documentretailpayment AS rp WHERE rp.documentid "
-                         "= d.documentid)")
+        Db().SelectValue(
+                "SELECT MIN(d.documentid) FROM document AS d WHERE d.documenttype = "
+                "'R' AND d.documentcurrency = 'RSD' AND NOT EXISTS (SELECT 1 FROM "
+                "documentdoc AS dd WHERE dd.relateddocumentid = d.documentid) AND NOT "
+                "EXISTS (SELECT 1 FROM documentretailpayment AS rp WHERE rp.documentid "
+                "= d.documentid)")
             .toLongLong();
     ASSERT_GT(invoice, 0);
     const double lines =
@@ -123,33 +124,35 @@ TEST_F(StandardRules, EveryDocumentTypePostsABalancedVoucherWithItsSubaccounts) 
     EXPECT_NEAR(Side(invoice, "2040", "debit"), lines + tax, 0.005);
     EXPECT_NEAR(Side(invoice, "6040", "credit") + Side(invoice, "6140", "credit"), lines, 0.005);
     EXPECT_NEAR(Side(invoice, "4700", "credit") + Side(invoice, "4710", "credit"), tax, 0.005);
-    EXPECT_NEAR(Side(invoice, "5010", "debit") + Side(invoice, "6310", "debit"),
-                Db().SelectValue("SELECT SUM(credit) FROM docfinitem WHERE documentid = ?",
-                                 {invoice})
-                    .toDouble(),
-                0.005);
+    EXPECT_NEAR(
+        Side(invoice, "5010", "debit") + Side(invoice, "6310", "debit"),
+        Db().SelectValue("SELECT SUM(credit) FROM docfinitem WHERE documentid = ?", {invoice})
+            .toDouble(),
+        0.005);
 
     const qint64 retail =
         Db().SelectValue("SELECT MIN(documentid) FROM document WHERE documenttype = 'M'")
             .toLongLong();
-    const double paid = Db().SelectValue("SELECT cashincome + chequeincome + cardincome FROM "
-                                         "documentretailpayment WHERE documentid = ?",
-                                         {retail})
+    const double paid = Db().SelectValue(
+                                "SELECT cashincome + chequeincome + cardincome FROM "
+                                "documentretailpayment WHERE documentid = ?",
+                                {retail})
                             .toDouble();
     EXPECT_GT(paid, 0);
     EXPECT_NEAR(Side(retail, "2430", "debit") + Side(retail, "2480", "debit"), paid, 0.005);
     EXPECT_NEAR(Side(retail, "1340", "credit"), paid, 0.005);
 
-    const qint64 transfer = Db().SelectValue("SELECT MIN(d.documentid) FROM document AS d JOIN "
-                                             "warehouse AS w ON w.warehouseid = d.inwarehouseid "
-                                             "WHERE d.documenttype = 'I' AND w.pricetype = 'm'")
+    const qint64 transfer = Db().SelectValue(
+                                    "SELECT MIN(d.documentid) FROM document AS d JOIN "
+                                    "warehouse AS w ON w.warehouseid = d.inwarehouseid "
+                                    "WHERE d.documenttype = 'I' AND w.pricetype = 'm'")
                                 .toLongLong();
     ASSERT_GT(transfer, 0);
-    EXPECT_NEAR(Side(transfer, "1320", "credit"),
-                Db().SelectValue("SELECT SUM(credit) FROM docfinitem WHERE documentid = ?",
-                                 {transfer})
-                    .toDouble(),
-                0.005);
+    EXPECT_NEAR(
+        Side(transfer, "1320", "credit"),
+        Db().SelectValue("SELECT SUM(credit) FROM docfinitem WHERE documentid = ?", {transfer})
+            .toDouble(),
+        0.005);
     EXPECT_GT(Side(transfer, "1340", "debit"), Side(transfer, "1320", "credit"));
 }
 
