@@ -438,10 +438,16 @@ private:
     void Advance(bool received) {
         doc_.direction = received ? -1 : 1;
         doc_.partner = r_.Pick(received ? refs_.customers : refs_.suppliers);
-        const TProd& p = r_.Pick(refs_.products.value(QLatin1Char('R')));
         TLine l;
         l.price = l.itemValue = Money(r_.Cents(20, 1500) * 1000);
-        SetTax(l, p, true);
+        if (received) {
+            SetTax(l, r_.Pick(refs_.products.value(QLatin1Char('R'))), true);
+        } else {
+            // An advance for a service names the expense, as its final invoice will.
+            l.product = r_.Pick(refs_.expenses);
+            l.taxId = refs_.tax20;
+            l.taxValue = l.inTax = 20;
+        }
         doc_.lines << l;
         const double gross = l.itemValue + Round2(l.itemValue * l.taxValue / 100);
         const qint64 statement = nextStatement_++;

@@ -156,5 +156,52 @@ TEST_F(StandardRules, EveryDocumentTypePostsABalancedVoucherWithItsSubaccounts) 
     EXPECT_GT(Side(transfer, "1340", "debit"), Side(transfer, "1320", "credit"));
 }
 
+TEST_F(StandardRules, GeneratedDocumentsOnAGrownCompanyPostBalanced) {
+    TDemoOptions options;
+    options.vouchers = 40;
+    const TDemoSummary demo = MakeDemoCompany(Db(), options);
+    TDemoDocumentsOptions more;
+    more.documents = 60;
+    more.from = QDate(2024, 12, 1);
+    more.to = QDate(2024, 12, 15);
+    more.partners = 50;
+    more.products = 70;
+    more.categories = 12;
+    more.seed = 7;
+    const int before = Scalar("SELECT MAX(documentid) FROM document");
+    const TDemoDocumentsSummary added = MakeDemoDocuments(Db(), more);
+    EXPECT_EQ(added.documents, 60);
+    EXPECT_EQ(added.partners, 50);
+    EXPECT_EQ(added.products, 70);
+    EXPECT_EQ(added.categories, 12);
+    EXPECT_EQ(Count("partner"), 50);
+    EXPECT_EQ(Count("document"), demo.documents + 60);
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM document WHERE documentid > ? AND documentdate "
+                     "BETWEEN '2024-12-01' AND '2024-12-15'",
+                     {before}),
+              60);
+    // Numbers go on from the company's own, so no two documents of a type share one.
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM (SELECT documenttype, number FROM document GROUP BY "
+                     "documenttype, number HAVING COUNT(*) > 1) AS x"),
+              0);
+
+    dm->LoadOptions();
+    auto bank = std::make_shared<TBankModule>(Db());
+    dm->BankLookup = [bank] { return bank; };
+    TPostingPackage package(*dm);
+    dm->AutoToDate = QDate(2024, 12, 31);
+    const TAutoConterResult result = package.AutoConter().Execute(false, 0, {}, 0);
+    EXPECT_EQ(result.posted, demo.documents - demo.documentsPosted + 60);
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM (SELECT p.preceptid FROM precept AS p JOIN "
+                     "preceptitem AS pi ON pi.preceptid = p.preceptid WHERE p.foreigntable = "
+                     "'document' GROUP BY p.preceptid HAVING ROUND(SUM(pi.debit) - "
+                     "SUM(pi.credit), 2) <> 0) AS x"),
+              0);
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM precept AS p WHERE p.foreigntable = 'document' AND "
+                     "NOT EXISTS (SELECT 1 FROM preceptitem AS pi WHERE pi.preceptid = "
+                     "p.preceptid)"),
+              0);
+}
+
 }  // namespace
 }  // namespace fin::test
