@@ -3,7 +3,6 @@
 #include <QHash>
 #include <QVector>
 #include <algorithm>
-#include <random>
 
 #include "console/demo/demorandom.h"
 #include "console/standins/bank.h"
@@ -603,7 +602,7 @@ private:
     TBuilder b_;
     int statement_ = 0;
     int cashBook_ = 0;
-    int detail_;  // a large company's documents have more items
+    int detail_;  // a large company's statements have more items
 };
 
 // Collects vouchers and lines and writes them with multi-row inserts.
