@@ -144,7 +144,7 @@ const TStandardRule kRules[] = {
      "PDV iz avansa - [DokumentOpis]"},
 
     // R: invoice: customer (foreign on export), sales of goods, of products and services,
-    // output tax, cost of what left the warehouse, advances closed.
+    // output tax, cost of what left the warehouse, advances closed, payment on the spot.
     {"R", "2040", "2020", "[Partner{X}]", "([UkProd]-[UkRab]+[UkPDV])*(1-[DokIzvoz])", "0",
      "[DokumentOpis]"},
     {"R", "2050", "2030", "[Partner{X}]", "([UkProd]-[UkRab]+[UkPDV])*[DokIzvoz]", "0",
@@ -170,6 +170,11 @@ const TStandardRule kRules[] = {
     {"R", "2040", "2020", "[Partner{X}]", "0",
      "[UkAvansnaVrednost]+[UkAvansnaPDVOpstaStopa]+[UkAvansnaPDVPosebnaStopa]",
      "Zatvaranje avansa"},
+    {"R", "2430", "2430", "", "[UkNacPlacGotovina]+[UkNacPlacCek]", "0",
+     "Naplata gotovinom - [DokumentOpis]"},
+    {"R", "2480", "2480", "", "[UkNacPlacKartica]", "0", "Naplata platnom karticom"},
+    {"R", "2040", "2020", "[Partner{X}]", "0",
+     "[UkNacPlacGotovina]+[UkNacPlacCek]+[UkNacPlacKartica]", "Naplata - [DokumentOpis]"},
 
     // S: goods lent on a receipt, kept off the balance sheet until they return.
     {"S", "8830", "8830", "", "[UkNab]", "0", "Roba data na revers - [DokumentOpis]"},

@@ -142,6 +142,18 @@ TEST_F(StandardRules, EveryDocumentTypePostsABalancedVoucherWithItsSubaccounts) 
     EXPECT_NEAR(Side(retail, "2430", "debit") + Side(retail, "2480", "debit"), paid, 0.005);
     EXPECT_NEAR(Side(retail, "1340", "credit"), paid, 0.005);
 
+    // An invoice paid on the spot leaves the customer owing nothing.
+    const qint64 cashSale =
+        Db().SelectValue(
+                "SELECT MIN(d.documentid) FROM document AS d JOIN documentretailpayment "
+                "AS rp ON rp.documentid = d.documentid WHERE d.documenttype = 'R' AND "
+                "NOT EXISTS (SELECT 1 FROM documentdoc AS dd WHERE dd.relateddocumentid "
+                "= d.documentid)")
+            .toLongLong();
+    ASSERT_GT(cashSale, 0);
+    EXPECT_GT(Side(cashSale, "2430", "debit"), 0);
+    EXPECT_NEAR(Side(cashSale, "2040", "debit"), Side(cashSale, "2040", "credit"), 0.005);
+
     const qint64 transfer = Db().SelectValue(
                                     "SELECT MIN(d.documentid) FROM document AS d JOIN "
                                     "warehouse AS w ON w.warehouseid = d.inwarehouseid "
