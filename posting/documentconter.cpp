@@ -16,8 +16,6 @@ namespace fin {
 namespace {
 
 const QString kPostedTypes = QStringLiteral("ACFGIKLMNQRSTUVWZ");
-// The host's prefix of an expense's value among the variables.
-const QString kExpenseValuePrefix = QStringLiteral("V");
 const QString kProductFamily = QStringLiteral("Proizvod");
 
 bool OneOf(const QString& type, const char* letters) {
@@ -106,7 +104,7 @@ std::shared_ptr<TDocumentReference> TDocumentReference::Load(TFinancialDM& dm) {
     for (const auto& row : c.Select(QStringLiteral("SELECT expenseid FROM expense")).rows) {
         const QString id = row[0].toString();
         for (const QString& prefix :
-             {res::FIN_EXPENSE_PREFIX, kExpenseValuePrefix, res::FIN_EXPENSE_VAT_PREFIX})
+             {res::FIN_EXPENSE_PREFIX, res::CMN_EXPENSE_PREFIX, res::FIN_EXPENSE_VAT_PREFIX})
             zero(QLatin1Char('[') + prefix + id + QLatin1Char(']'));
     }
     for (const TWarehouse& w : ref->warehouses)
@@ -259,7 +257,7 @@ void TDocumentConter::FillNames(QStringList& names, QStringList& descriptions) {
         const QString id = row[0].toString(), name = row[1].toString();
         add(res::FIN_EXPENSE_PREFIX, id,
             QStringLiteral("dokument ima trošak %1 (%2)").arg(id, name));
-        add(kExpenseValuePrefix, id, QStringLiteral("vrednost troška %1 (%2)").arg(id, name));
+        add(res::CMN_EXPENSE_PREFIX, id, QStringLiteral("vrednost troška %1 (%2)").arg(id, name));
         add(res::FIN_EXPENSE_VAT_PREFIX, id,
             QStringLiteral("vrednost troška %1 sa porezom (%2)").arg(id, name));
     }
@@ -641,7 +639,8 @@ void TDocumentConter::AddLine(TLine& line) {
         partnerFlag();
         const QString id = QString::number(line.productId);
         AddVariable(res::FIN_EXPENSE_PREFIX + id, 1, TVariableType::vtFloat);
-        AddVariable(kExpenseValuePrefix + id, line.itemValue, TVariableType::vtFloat, true, true);
+        AddVariable(res::CMN_EXPENSE_PREFIX + id, line.itemValue, TVariableType::vtFloat, true,
+                    true);
         AddVariable(res::FIN_EXPENSE_VAT_PREFIX + id, line.itemValue + Round2(tax),
                     TVariableType::vtFloat, true, true);
     } else if (type_ == QLatin1String("Z")) {

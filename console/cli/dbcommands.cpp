@@ -60,7 +60,9 @@ int DbDemo(const QStringList& args, TCliContext& ctx) {
     progress.Finish();
     ctx.out << "Demo preduzeće za " << options.year << ". godinu: " << s.vouchers << " naloga, "
             << s.lines << " stavki, " << s.accounts << " konta starog i " << s.accountsNew
-            << " konta novog kontnog plana, " << s.partners << " partnera.\n";
+            << " konta novog kontnog plana, " << s.partners << " partnera, " << s.documents
+            << " dokumenata (" << s.documentsPosted << " kontirano, "
+            << s.documents - s.documentsPosted << " čeka na kontiranje).\n";
     return kExitOk;
 }
 
@@ -77,8 +79,10 @@ QVector<TCliCommand> DbCommands() {
          QStringLiteral("[--year GODINA] [--vouchers BROJ]"),
          QStringLiteral("Puni praznu bazu demo preduzećem sa godinom naloga."),
          QStringLiteral("Podrazumevana godina je 2024, a naloga ima 300. Sa --vouchers se\n"
-                        "pravi veće preduzeće: 100000 naloga daje oko milion stavki. Baza koja\n"
-                        "već ima naloge, konta ili partnere se ne menja."),
+                        "pravi veće preduzeće: 100000 naloga daje oko milion stavki. Dokumenti\n"
+                        "do kraja oktobra su kontirani po standardnim pravilima, a novembarski i\n"
+                        "decembarski čekaju na kontiranje. Baza koja već ima naloge, konta ili\n"
+                        "partnere se ne menja."),
          DbDemo},
     };
 }

@@ -3,13 +3,20 @@
 #include <QHash>
 #include <QVector>
 #include <algorithm>
-#include <random>
 
+#include "console/demo/demorandom.h"
+#include "console/standins/bank.h"
 #include "console/standins/tables.h"
 #include "host/data/dbinifile.h"
 #include "host/db/connection.h"
+#include "host/ui/uiservice.h"
+#include "ledger/financialdm.h"
 #include "ledger/schema.h"
 #include "ledger/subaccounts.h"
+#include "posting/autoconter.h"
+#include "posting/postingpackage.h"
+#include "posting/postingrun.h"
+#include "posting/standardrules.h"
 
 namespace fin {
 
@@ -24,6 +31,10 @@ constexpr int kVoucherBatch = 250;
 constexpr int kLineBatch = 400;
 // From this many vouchers on, documents carry more items: about ten lines a voucher.
 constexpr int kLargeCompany = 10000;
+// Documents of a year at most: posting runs through every rule of every document.
+constexpr int kMaxDocuments = 3000;
+// The documents of January to October are posted; November's and December's wait.
+constexpr int kPostedMonths = 10;
 
 // Sub-account kinds of the demo accounts.
 enum class TSub { None, Partner, Bank, Warehouse, Product, Trip };
@@ -48,12 +59,16 @@ const TDemoAccount kAccounts[] = {
     {"0292", "0292", "Ispravka vrednosti opreme", TSub::None},
     {"101", "101", "Materijal", TSub::None},
     {"1010", "1010", "Materijal u magacinu", TSub::None},
+    {"120", "120", "Gotovi proizvodi", TSub::None},
+    {"1200", "1200", "Gotovi proizvodi u skladištu", TSub::None},
     {"132", "132", "Roba u prometu na veliko", TSub::None},
     {"1320", "1320", "Roba u magacinu veleprodaje", TSub::Warehouse},
     {"1329", "1329", "Razlika u ceni robe u prometu na veliko", TSub::None},
     {"134", "134", "Roba u prometu na malo", TSub::None},
-    {"1340", "1340", "Roba u prodavnici", TSub::Product},
+    {"1340", "1340", "Roba u prodavnici", TSub::Warehouse},
     {"1349", "1349", "Razlika u ceni robe u prometu na malo", TSub::None},
+    {"150", "150", "Plaćeni avansi za zalihe i usluge", TSub::None},
+    {"1500", "1500", "Plaćeni avansi dobavljačima u zemlji", TSub::Partner},
     {"204", "202", "Kupci u zemlji", TSub::None},
     {"2040", "2020", "Kupci u zemlji", TSub::Partner},
     {"20400", "20200", "Kupci u zemlji - sporna potraživanja", TSub::Partner},
@@ -65,10 +80,16 @@ const TDemoAccount kAccounts[] = {
     {"2410", "2410", "Tekući račun", TSub::Bank},
     {"243", "243", "Blagajna", TSub::None},
     {"2430", "2430", "Glavna blagajna", TSub::None},
+    {"248", "248", "Ostala novčana sredstva", TSub::None},
+    {"2480", "2480", "Pazar platnim karticama na naplati", TSub::None},
     {"270", "270", "PDV u primljenim fakturama po opštoj stopi", TSub::None},
     {"2700", "2700", "PDV u primljenim fakturama po stopi 20%", TSub::None},
     {"271", "271", "PDV u primljenim fakturama po posebnoj stopi", TSub::None},
     {"2710", "2710", "PDV u primljenim fakturama po stopi 10%", TSub::None},
+    {"272", "272", "PDV u datim avansima po opštoj stopi", TSub::None},
+    {"2720", "2720", "PDV u datim avansima po stopi 20%", TSub::None},
+    {"273", "273", "PDV u datim avansima po posebnoj stopi", TSub::None},
+    {"2730", "2730", "PDV u datim avansima po stopi 10%", TSub::None},
     {"279", "279", "Potraživanja za više plaćen PDV", TSub::None},
     {"2790", "2790", "Potraživanja za više plaćen PDV", TSub::None},
     {"301", "301", "Udeli društava s ograničenom odgovornošću", TSub::None},
@@ -79,6 +100,8 @@ const TDemoAccount kAccounts[] = {
     {"3410", "3410", "Neraspoređeni dobitak tekuće godine", TSub::None},
     {"422", "420", "Kratkoročni krediti i zajmovi u zemlji", TSub::None},
     {"4220", "4200", "Kratkoročni krediti u zemlji", TSub::None},
+    {"430", "430", "Primljeni avansi, depoziti i kaucije", TSub::None},
+    {"4300", "4300", "Primljeni avansi od kupaca", TSub::Partner},
     {"435", "433", "Dobavljači u zemlji", TSub::None},
     {"4350", "4330", "Dobavljači u zemlji", TSub::Partner},
     {"43500", "43300", "Dobavljači u zemlji - usluge", TSub::Partner},
@@ -96,11 +119,17 @@ const TDemoAccount kAccounts[] = {
     {"4700", "4700", "Obaveze za PDV po izdatim fakturama po stopi 20%", TSub::None},
     {"471", "471", "Obaveze za PDV po izdatim fakturama po posebnoj stopi", TSub::None},
     {"4710", "4710", "Obaveze za PDV po izdatim fakturama po stopi 10%", TSub::None},
+    {"472", "472", "Obaveze za PDV po primljenim avansima po opštoj stopi", TSub::None},
+    {"4720", "4720", "Obaveze za PDV po primljenim avansima po stopi 20%", TSub::None},
+    {"473", "473", "Obaveze za PDV po primljenim avansima po posebnoj stopi", TSub::None},
+    {"4730", "4730", "Obaveze za PDV po primljenim avansima po stopi 10%", TSub::None},
     {"479", "479", "Obaveze za PDV po osnovu razlike obračunatog PDV i prethodnog poreza",
      TSub::None},
     {"4790", "4790", "Obaveze za PDV - razlika za uplatu", TSub::None},
     {"501", "501", "Nabavna vrednost prodate robe", TSub::None},
     {"5010", "5010", "Nabavna vrednost prodate robe", TSub::None},
+    {"511", "511", "Troškovi materijala za izradu", TSub::None},
+    {"5110", "5110", "Troškovi materijala za izradu", TSub::None},
     {"512", "512", "Troškovi ostalog materijala (režijskog)", TSub::None},
     {"5120", "5120", "Troškovi kancelarijskog materijala", TSub::None},
     {"513", "513", "Troškovi goriva i energije", TSub::None},
@@ -134,6 +163,12 @@ const TDemoAccount kAccounts[] = {
     {"5620", "5620", "Rashodi kamata po kreditima", TSub::None},
     {"563", "563", "Negativne kursne razlike", TSub::None},
     {"5630", "5630", "Negativne kursne razlike", TSub::None},
+    {"574", "574", "Manjkovi", TSub::None},
+    {"5740", "5740", "Manjkovi robe", TSub::None},
+    {"577", "577", "Rashodi po osnovu rashodovanja i otpisa zaliha", TSub::None},
+    {"5770", "5770", "Otpis robe", TSub::None},
+    {"579", "579", "Ostali nepomenuti rashodi", TSub::None},
+    {"5790", "5790", "PDV na otpis i manjak robe", TSub::None},
     {"599", "599", "Prenos rashoda", TSub::None},
     {"5990", "5990", "Prenos rashoda", TSub::None},
     {"604", "602", "Prihodi od prodaje robe na domaćem tržištu", TSub::None},
@@ -143,10 +178,16 @@ const TDemoAccount kAccounts[] = {
     {"6050", "6030", "Prihodi od prodaje robe na inostranom tržištu", TSub::None},
     {"614", "612", "Prihodi od prodaje proizvoda i usluga na domaćem tržištu", TSub::None},
     {"6140", "6120", "Prihodi od prodaje usluga na domaćem tržištu", TSub::None},
+    {"630", "630", "Povećanje vrednosti zaliha nedovršenih i gotovih proizvoda", TSub::None},
+    {"6300", "6300", "Povećanje vrednosti zaliha gotovih proizvoda", TSub::None},
+    {"631", "631", "Smanjenje vrednosti zaliha nedovršenih i gotovih proizvoda", TSub::None},
+    {"6310", "6310", "Smanjenje vrednosti zaliha gotovih proizvoda", TSub::None},
     {"662", "662", "Prihodi od kamata", TSub::None},
     {"6620", "6620", "Prihodi od kamata", TSub::None},
     {"663", "663", "Pozitivne kursne razlike", TSub::None},
     {"6630", "6630", "Pozitivne kursne razlike", TSub::None},
+    {"674", "674", "Viškovi", TSub::None},
+    {"6740", "6740", "Viškovi robe", TSub::None},
     {"699", "699", "Prenos prihoda", TSub::None},
     {"6990", "6990", "Prenos prihoda", TSub::None},
     {"700", "700", "Otvaranje glavne knjige", TSub::None},
@@ -160,11 +201,18 @@ const TDemoAccount kAccounts[] = {
     {"8820", "8820", "Roba uzeta u komision", TSub::None},
     {"892", "892", "Obaveze za robu uzetu u komision i konsignaciju", TSub::None},
     {"8920", "8920", "Obaveze za robu uzetu u komision", TSub::None},
+    {"883", "883", "Roba data na revers", TSub::None},
+    {"8830", "8830", "Roba data na revers", TSub::None},
+    {"893", "893", "Obaveze za robu datu na revers", TSub::None},
+    {"8930", "8930", "Obaveze za robu datu na revers", TSub::None},
     {"900", "900", "Račun za preuzimanje zaliha", TSub::None},
     {"9000", "9000", "Račun za preuzimanje zaliha", TSub::None},
     {"910", "910", "Materijal", TSub::None},
     {"9100", "9100", "Materijal na zalihi", TSub::None},
 };
+
+// The tax accounts the monthly VAT settlement closes.
+const char* const kVatAccounts[] = {"4700", "4710", "4720", "4730", "2700", "2710", "2720", "2730"};
 
 struct TDemoPartner {
     const char* name;
@@ -199,19 +247,52 @@ struct TDemoProduct {
     const char* name;
     const char* type;  // product-type letter
     const char* unit;
-    int tax;  // index into kTaxes
-    int priceCents;
+    int tax;         // index into kTaxes
+    int priceCents;  // without tax, in tens of cents
+    int category;    // index into kCategories
 };
 
+const char* const kCategories[] = {
+    "Prehrana", "Piće", "Hemija i higijena", "Kancelarija", "Poklon program", "Ambalaža", "Usluge"};
+
+// Goods (R) are traded, material (M) and goods go into gift baskets (P), wine and honey
+// are sold on commission (K), services (U) are invoiced.
 const TDemoProduct kProducts[] = {
-    {"Kafa mlevena 200 g", "R", "kom", 0, 29900}, {"Mineralna voda 1,5 l", "R", "kom", 0, 8900},
-    {"Brašno T-400 1 kg", "R", "kg", 1, 9900},    {"Suncokretovo ulje 1 l", "R", "kom", 1, 22900},
-    {"Šećer kristal 1 kg", "R", "kg", 1, 11900},  {"Deterdžent za veš 3 kg", "R", "kom", 0, 89900},
-    {"Papirni ubrusi 2/1", "R", "pak", 0, 24900}, {"Kancelarijski papir A4", "R", "ris", 0, 59900},
-    {"Toner za štampač", "R", "kom", 0, 459900},  {"Sok od jabuke 1 l", "R", "kom", 0, 15900},
-    {"Hleb beli 500 g", "R", "kom", 1, 7900},     {"Ambalaža kartonska", "M", "kom", 0, 4500},
-    {"Usluga prevoza", "U", "km", 0, 12000},      {"Usluga održavanja", "U", "čas", 0, 250000},
-    {"Montaža opreme", "U", "čas", 0, 300000},
+    {"Kafa mlevena 200 g", "R", "kom", 0, 29900, 0},
+    {"Mineralna voda 1,5 l", "R", "kom", 0, 8900, 1},
+    {"Brašno T-400 1 kg", "R", "kg", 1, 9900, 0},
+    {"Suncokretovo ulje 1 l", "R", "kom", 1, 22900, 0},
+    {"Šećer kristal 1 kg", "R", "kg", 1, 11900, 0},
+    {"Deterdžent za veš 3 kg", "R", "kom", 0, 89900, 2},
+    {"Papirni ubrusi 2/1", "R", "pak", 0, 24900, 2},
+    {"Kancelarijski papir A4", "R", "ris", 0, 59900, 3},
+    {"Toner za štampač", "R", "kom", 0, 459900, 3},
+    {"Sok od jabuke 1 l", "R", "kom", 0, 15900, 1},
+    {"Hleb beli 500 g", "R", "kom", 1, 7900, 0},
+    {"Ambalaža kartonska", "M", "kom", 0, 4500, 5},
+    {"Celofan folija", "M", "m", 0, 3500, 5},
+    {"Ukrasna traka", "M", "m", 0, 1500, 5},
+    {"Poklon korpa mala", "P", "kom", 0, 249000, 4},
+    {"Poklon korpa velika", "P", "kom", 0, 499000, 4},
+    {"Vino tamjanika 0,75 l", "K", "kom", 0, 119000, 1},
+    {"Med bagremov 900 g", "K", "kom", 1, 139000, 0},
+    {"Usluga prevoza", "U", "km", 0, 12000, 6},
+    {"Usluga održavanja", "U", "čas", 0, 250000, 6},
+    {"Montaža opreme", "U", "čas", 0, 300000, 6},
+};
+
+// Expenses received on incoming invoices.
+const char* const kExpenseNames[] = {
+    "Prevoz robe",
+    "Servis opreme",
+    "Zakupnina",
+    "Oglašavanje",
+    "Telefon i internet",
+    "Komunalne usluge",
+    "Električna energija",
+    "Kancelarijski materijal",
+    "Gorivo",
+    "Knjigovodstvene usluge",
 };
 
 struct TDemoTax {
@@ -241,26 +322,6 @@ const char* const kTrips[] = {
     "Poseta kupcu u Kragujevcu",  "Seminar o PDV-u, Zlatibor",        "Nabavka opreme, Čačak",
 };
 
-// Deterministic on every platform: only the engine's raw output is used.
-class TRandom {
-public:
-    explicit TRandom(unsigned seed) : engine_(seed) {}
-    int Int(int lo, int hi) { return lo + int(engine_() % std::uint32_t(hi - lo + 1)); }
-    qint64 Cents(qint64 lo, qint64 hi) {
-        const std::uint64_t span = std::uint64_t(hi - lo + 1);
-        const std::uint64_t r = (std::uint64_t(engine_()) << 32) | engine_();
-        return lo + qint64(r % span);
-    }
-    bool Chance(int percent) { return Int(1, 100) <= percent; }
-    template <class T>
-    const T& Pick(const QVector<T>& v) {
-        return v[Int(0, int(v.size()) - 1)];
-    }
-
-private:
-    std::mt19937 engine_;
-};
-
 qint64 Percent(qint64 cents, int percent) {
     return (cents * percent + 50) / 100;
 }
@@ -286,8 +347,7 @@ struct TRefs {
     QVector<qint64> customers, suppliers, partners;
     qint64 foreignPartner = 0;
     QVector<QString> partnerNames;  // by partner id
-    QVector<qint64> wholesale, products;
-    QVector<QString> productNames;
+    QVector<qint64> wholesale, retail;
     QVector<qint64> bankAccounts;
     QVector<qint64> trips;
 };
@@ -319,10 +379,6 @@ public:
     TVoucher Take() { return std::move(v_); }
 
     QString PartnerName(qint64 id) const { return refs_.partnerNames.value(int(id)); }
-    QString ProductName(qint64 id) const { return refs_.productNames.value(int(id)); }
-
-    // VAT of the month, for the monthly settlement.
-    qint64 inVat20 = 0, inVat10 = 0, outVat20 = 0, outVat10 = 0;
 
 private:
     void Add(const char* code, qint64 debit, qint64 credit, const QString& text, qint64 foreignId) {
@@ -338,28 +394,17 @@ private:
     TVoucher v_;
 };
 
-enum class TKind {
-    SupplierInvoice,
-    Receipt,
-    Invoice,
-    ExportInvoice,
-    BankStatement,
-    CashBook,
-    Retail,
-    PriceChange,
-    Transfer,
-    ExchangeDifference
-};
+enum class TKind { BankStatement, CashBook, ExchangeDifference };
 
-// Share of each kind among the everyday vouchers, in percent.
+// Share of each kind among the everyday vouchers that no document makes.
 const std::pair<TKind, int> kKindWeights[] = {
-    {TKind::SupplierInvoice, 18}, {TKind::Receipt, 14},
-    {TKind::Invoice, 24},         {TKind::ExportInvoice, 3},
-    {TKind::BankStatement, 16},   {TKind::CashBook, 8},
-    {TKind::Retail, 10},          {TKind::PriceChange, 2},
-    {TKind::Transfer, 3},         {TKind::ExchangeDifference, 2},
+    {TKind::BankStatement, 16},
+    {TKind::CashBook, 8},
+    {TKind::ExchangeDifference, 2},
 };
 
+// Vouchers no commercial document makes: the opening, bank and cash, exchange differences,
+// salaries, depreciation and the monthly VAT settlement.
 class TGenerator {
 public:
     TGenerator(TRandom& random, const TRefs& refs, int detail)
@@ -384,9 +429,12 @@ public:
         c("0292", 240000000, QStringLiteral("Ispravka vrednosti opreme"));
         for (qint64 w : refs_.wholesale)
             d("1320", r_.Cents(150000000, 400000000), QStringLiteral("Zaliha robe"), w);
-        for (qint64 p : refs_.products)
-            if (r_.Chance(60))
-                d("1340", r_.Cents(2000000, 15000000), b_.ProductName(p), p);
+        // Shops keep their goods at retail value with tax; its margin and tax are on 1349.
+        for (qint64 w : refs_.retail) {
+            const qint64 value = r_.Cents(20000000, 60000000);
+            d("1340", value, QStringLiteral("Zaliha robe u prodavnici"), w);
+            c("1349", Percent(value, 40), QStringLiteral("Razlika u ceni i ukalkulisani PDV"));
+        }
         for (qint64 k : refs_.customers)
             d("2040", r_.Cents(5000000, 90000000), b_.PartnerName(k), k);
         for (qint64 bank : refs_.bankAccounts)
@@ -406,38 +454,27 @@ public:
 
     TVoucher Everyday(const QDate& date, TKind kind) {
         switch (kind) {
-            case TKind::SupplierInvoice:
-                return SupplierInvoice(date);
-            case TKind::Receipt:
-                return Receipt(date);
-            case TKind::Invoice:
-                return Invoice(date);
-            case TKind::ExportInvoice:
-                return ExportInvoice(date);
             case TKind::BankStatement:
                 return BankStatement(date);
             case TKind::CashBook:
                 return CashBook(date);
-            case TKind::Retail:
-                return Retail(date);
-            case TKind::PriceChange:
-                return PriceChange(date);
-            case TKind::Transfer:
-                return Transfer(date);
             case TKind::ExchangeDifference:
                 return ExchangeDifference(date);
         }
-        return Invoice(date);
+        return BankStatement(date);
     }
 
     TKind RandomKind() {
-        int roll = r_.Int(1, 100);
+        int total = 0;
+        for (const auto& [kind, weight] : kKindWeights)
+            total += weight;
+        int roll = r_.Int(1, total);
         for (const auto& [kind, weight] : kKindWeights) {
             if (roll <= weight)
                 return kind;
             roll -= weight;
         }
-        return TKind::Invoice;
+        return TKind::BankStatement;
     }
 
     TVoucher Salaries(const QDate& date) {
@@ -467,127 +504,35 @@ public:
         return b_.Take();
     }
 
-    // Settles the month's VAT: output against input, the difference to pay or to claim.
-    TVoucher VatSettlement(const QDate& date) {
+    // Settles the month's VAT as the documents' vouchers left it on each tax account
+    // (debit minus credit, in cents): every balance closed, the difference to pay or to claim.
+    TVoucher VatSettlement(const QDate& date, const QHash<QString, qint64>& balances) {
         b_.Start(
             date, 24,
             QStringLiteral("Obračun PDV-a za %1").arg(date.toString(QStringLiteral("MM/yyyy"))));
-        b_.Debit("4700", b_.outVat20, QStringLiteral("PDV po stopi 20%"));
-        b_.Debit("4710", b_.outVat10, QStringLiteral("PDV po stopi 10%"));
-        b_.Credit("2700", b_.inVat20, QStringLiteral("Prethodni porez 20%"));
-        b_.Credit("2710", b_.inVat10, QStringLiteral("Prethodni porez 10%"));
-        const qint64 diff = b_.outVat20 + b_.outVat10 - b_.inVat20 - b_.inVat10;
-        if (diff >= 0)
-            b_.Credit("4790", diff, QStringLiteral("PDV za uplatu"));
+        qint64 total = 0;
+        for (const char* code : kVatAccounts) {
+            const qint64 balance = balances.value(QString::fromLatin1(code));
+            const QString text = QStringLiteral("Zatvaranje konta %1").arg(QLatin1String(code));
+            if (balance > 0)
+                b_.Credit(code, balance, text);
+            else
+                b_.Debit(code, -balance, text);
+            total += balance;
+        }
+        if (total >= 0)
+            b_.Debit("2790", total, QStringLiteral("Više plaćen PDV"));
         else
-            b_.Debit("2790", -diff, QStringLiteral("Više plaćen PDV"));
-        b_.inVat20 = b_.inVat10 = b_.outVat20 = b_.outVat10 = 0;
+            b_.Credit("4790", -total, QStringLiteral("PDV za uplatu"));
         return b_.Take();
     }
 
 private:
-    QString DocNo() { return QString::number(r_.Int(100, 9999)); }
-
-    TVoucher SupplierInvoice(const QDate& date) {
-        static const char* const kExpenses[][2] = {
-            {"5310", "Prevoz robe"},
-            {"5320", "Servis opreme"},
-            {"5330", "Zakupnina"},
-            {"5350", "Oglašavanje"},
-            {"55001", "Telefon i internet"},
-            {"55002", "Komunalne usluge"},
-            {"5131", "Električna energija"},
-            {"5120", "Kancelarijski materijal"},
-            {"5130", "Gorivo"},
-            {"5500", "Knjigovodstvene usluge"},
-        };
-        const qint64 s = r_.Pick(refs_.suppliers);
-        const QString partner = b_.PartnerName(s);
-        b_.Start(date, 1, QStringLiteral("Ulazna faktura %1 - %2").arg(DocNo(), partner));
-        qint64 net = 0;
-        const int n = r_.Int(1, 3 * detail_);
-        for (int i = 0; i < n; ++i) {
-            const auto& e = kExpenses[r_.Int(0, int(std::size(kExpenses)) - 1)];
-            const qint64 amount = r_.Cents(300000, 25000000);
-            b_.Debit(e[0], amount, QString::fromUtf8(e[1]));
-            net += amount;
-        }
-        const qint64 vat = Percent(net, 20);
-        b_.Debit("2700", vat, QStringLiteral("PDV 20%"));
-        b_.inVat20 += vat;
-        // Services go to their own supplier account now and then.
-        b_.Credit(r_.Chance(20) ? "43500" : "4350", net + vat, partner, s);
-        return b_.Take();
-    }
-
-    TVoucher Receipt(const QDate& date) {
-        const qint64 s = r_.Pick(refs_.suppliers);
-        const qint64 w = r_.Pick(refs_.wholesale);
-        const QString partner = b_.PartnerName(s);
-        b_.Start(date, 2, QStringLiteral("Kalkulacija %1 - %2").arg(DocNo(), partner));
-        const qint64 net20 = r_.Cents(2000000, 90000000);
-        const qint64 net10 = r_.Chance(40) ? r_.Cents(500000, 30000000) : 0;
-        b_.Debit("1320", net20 + net10, QStringLiteral("Nabavka robe"), w);
-        const qint64 vat20 = Percent(net20, 20), vat10 = Percent(net10, 10);
-        b_.Debit("2700", vat20, QStringLiteral("PDV 20%"));
-        b_.Debit("2710", vat10, QStringLiteral("PDV 10%"));
-        b_.inVat20 += vat20;
-        b_.inVat10 += vat10;
-        b_.Credit("4350", net20 + net10 + vat20 + vat10, partner, s);
-        if (r_.Chance(30)) {
-            const qint64 transport = r_.Cents(500000, 3000000);
-            const qint64 tvat = Percent(transport, 20);
-            b_.Debit("1320", transport, QStringLiteral("Zavisni troškovi nabavke"), w);
-            b_.Debit("2700", tvat, QStringLiteral("PDV 20% na prevoz"));
-            b_.inVat20 += tvat;
-            const qint64 carrier = r_.Pick(refs_.suppliers);
-            b_.Credit("4350", transport + tvat, b_.PartnerName(carrier), carrier);
-        }
-        return b_.Take();
-    }
-
-    TVoucher Invoice(const QDate& date) {
-        const qint64 k = r_.Pick(refs_.customers);
-        const qint64 w = r_.Pick(refs_.wholesale);
-        const QString partner = b_.PartnerName(k);
-        b_.Start(date, 3, QStringLiteral("Račun %1 - %2").arg(DocNo(), partner));
-        const qint64 goods20 = r_.Cents(1000000, 120000000);
-        const qint64 goods10 = r_.Chance(35) ? r_.Cents(500000, 40000000) : 0;
-        const qint64 services = r_.Chance(20) ? r_.Cents(300000, 10000000) : 0;
-        const qint64 vat20 = Percent(goods20 + services, 20), vat10 = Percent(goods10, 10);
-        b_.Debit(r_.Chance(3) ? "20400" : "2040", goods20 + goods10 + services + vat20 + vat10,
-                 partner, k);
-        b_.Credit("6040", goods20, QStringLiteral("Prodaja robe 20%"));
-        b_.Credit("6040", goods10, QStringLiteral("Prodaja robe 10%"));
-        b_.Credit("6140", services, QStringLiteral("Usluge"));
-        b_.Credit("4700", vat20, QStringLiteral("PDV 20%"));
-        b_.Credit("4710", vat10, QStringLiteral("PDV 10%"));
-        b_.outVat20 += vat20;
-        b_.outVat10 += vat10;
-        const qint64 cost = Percent(goods20 + goods10, r_.Int(70, 85));
-        b_.Debit("5010", cost, QStringLiteral("Nabavna vrednost prodate robe"));
-        b_.Credit("1320", cost, QStringLiteral("Razduženje magacina"), w);
-        return b_.Take();
-    }
-
-    TVoucher ExportInvoice(const QDate& date) {
-        const qint64 k = refs_.foreignPartner;
-        const qint64 w = r_.Pick(refs_.wholesale);
-        b_.Start(date, 3, QStringLiteral("Izvozni račun %1 - %2").arg(DocNo(), b_.PartnerName(k)));
-        const qint64 goods = r_.Cents(30000000, 250000000);
-        b_.Debit("2050", goods, b_.PartnerName(k), k);
-        b_.Credit("6050", goods, QStringLiteral("Izvoz robe"));
-        const qint64 cost = Percent(goods, r_.Int(70, 85));
-        b_.Debit("5010", cost, QStringLiteral("Nabavna vrednost prodate robe"));
-        b_.Credit("1320", cost, QStringLiteral("Razduženje magacina"), w);
-        return b_.Take();
-    }
-
     TVoucher BankStatement(const QDate& date) {
         const qint64 bank = r_.Pick(refs_.bankAccounts);
         const QString no = QString::number(++statement_);
         b_.Start(date, 5, QStringLiteral("Izvod broj %1").arg(no));
-        const int items = r_.Int(2, 9 * detail_);
+        const int items = r_.Int(2, 6 * detail_);
         for (int i = 0; i < items; ++i) {
             const int what = r_.Int(1, 100);
             if (what <= 45) {
@@ -638,56 +583,6 @@ private:
         return b_.Take();
     }
 
-    TVoucher Retail(const QDate& date) {
-        b_.Start(
-            date, 7,
-            QStringLiteral("Dnevni pazar %1").arg(date.toString(QStringLiteral("dd.MM.yyyy."))));
-        const int n = r_.Int(1, 4 * detail_);
-        for (int i = 0; i < n; ++i) {
-            const qint64 p = r_.Pick(refs_.products);
-            const QString name = b_.ProductName(p);
-            const qint64 net = r_.Cents(200000, 6000000);
-            const bool low = r_.Chance(30);
-            const qint64 vat = Percent(net, low ? 10 : 20);
-            b_.Debit("2430", net + vat, QStringLiteral("Pazar - %1").arg(name));
-            b_.Credit("604001", net, name);
-            b_.Credit(low ? "4710" : "4700", vat,
-                      low ? QStringLiteral("PDV 10%") : QStringLiteral("PDV 20%"));
-            (low ? b_.outVat10 : b_.outVat20) += vat;
-            const qint64 cost = Percent(net, r_.Int(65, 80));
-            b_.Debit("5010", cost, QStringLiteral("Nabavna vrednost prodate robe"));
-            b_.Credit("1340", cost, name, p);
-        }
-        return b_.Take();
-    }
-
-    TVoucher PriceChange(const QDate& date) {
-        const qint64 p = r_.Pick(refs_.products);
-        b_.Start(date, 4, QStringLiteral("Nivelacija %1 - %2").arg(DocNo(), b_.ProductName(p)));
-        const qint64 a = r_.Cents(50000, 1500000);
-        if (r_.Chance(70)) {
-            b_.Debit("1340", a, QStringLiteral("Povećanje cene"), p);
-            b_.Credit("1349", a, QStringLiteral("Razlika u ceni"));
-        } else {
-            b_.Debit("1349", a, QStringLiteral("Razlika u ceni"));
-            b_.Credit("1340", a, QStringLiteral("Sniženje cene"), p);
-        }
-        return b_.Take();
-    }
-
-    TVoucher Transfer(const QDate& date) {
-        const qint64 w = r_.Pick(refs_.wholesale);
-        b_.Start(date, 8, QStringLiteral("Interni prenos %1").arg(DocNo()));
-        const int n = r_.Int(1, 3 * detail_);
-        for (int i = 0; i < n; ++i) {
-            const qint64 p = r_.Pick(refs_.products);
-            const qint64 a = r_.Cents(200000, 5000000);
-            b_.Debit("1340", a, b_.ProductName(p), p);
-            b_.Credit("1320", a, QStringLiteral("Prenos u prodavnicu"), w);
-        }
-        return b_.Take();
-    }
-
     TVoucher ExchangeDifference(const QDate& date) {
         const qint64 f = refs_.foreignPartner;
         b_.Start(date, 23, QStringLiteral("Kursne razlike - %1").arg(b_.PartnerName(f)));
@@ -707,7 +602,7 @@ private:
     TBuilder b_;
     int statement_ = 0;
     int cashBook_ = 0;
-    int detail_;  // a large company's documents have more items
+    int detail_;  // a large company's statements have more items
 };
 
 // Collects vouchers and lines and writes them with multi-row inserts.
@@ -750,6 +645,8 @@ public:
     }
 
     qint64 Vouchers() const { return written_; }
+    // Vouchers made before this writer's, for the progress count.
+    qint64 ProgressOffset = 0;
     qint64 Lines() const { return lines_; }
 
 private:
@@ -771,7 +668,7 @@ private:
         pendingVouchers_ = 0;
         voucherParams_.clear();
         if (progress_)
-            progress_(written_, total_);
+            progress_(ProgressOffset + written_, total_);
     }
 
     void FlushLines() {
@@ -918,22 +815,26 @@ void FillReferenceData(TConnection& c, const QString& tripType, TRefs& refs,
     }
     summary.partners = int(refs.partners.size());
 
+    QVector<qint64> categories;
+    for (const char* name : kCategories)
+        categories << Insert(c, QStringLiteral("INSERT INTO categorypr (name) VALUES (?)"),
+                             {QString::fromUtf8(name)});
+    int code = 1001;
     for (const TDemoProduct& p : kProducts) {
-        const qint64 id = Insert(
-            c,
-            QStringLiteral("INSERT INTO product (name, code, type, unit, "
-                           "taxid, price) VALUES (?, ?, ?, ?, ?, ?)"),
-            {QString::fromUtf8(p.name), QStringLiteral("%1").arg(refs.productNames.size() + 1001),
-             QString::fromLatin1(p.type), QString::fromUtf8(p.unit), taxIds[p.tax],
-             p.priceCents / 100.0});
-        if (refs.productNames.size() <= id)
-            refs.productNames.resize(int(id) + 1);
-        refs.productNames[int(id)] = QString::fromUtf8(p.name);
-        // Services are not kept in the shops.
-        if (QLatin1String(p.type) == QLatin1String("R"))
-            refs.products << id;
+        const qint64 id =
+            Insert(c,
+                   QStringLiteral("INSERT INTO product (name, code, type, unit, "
+                                  "taxid, price) VALUES (?, ?, ?, ?, ?, ?)"),
+                   {QString::fromUtf8(p.name), QString::number(code++), QString::fromLatin1(p.type),
+                    QString::fromUtf8(p.unit), taxIds[p.tax], p.priceCents / 100.0});
+        c.Execute(QStringLiteral("INSERT INTO productcategorypr (productid, categoryprid) VALUES "
+                                 "(?, ?)"),
+                  {id, categories[p.category]});
     }
     summary.products = int(std::size(kProducts));
+    for (const char* name : kExpenseNames)
+        c.Execute(QStringLiteral("INSERT INTO expense (name) VALUES (?)"),
+                  {QString::fromUtf8(name)});
 
     for (const TDemoWarehouse& w : kWarehouses) {
         const qint64 id = Insert(c,
@@ -941,8 +842,7 @@ void FillReferenceData(TConnection& c, const QString& tripType, TRefs& refs,
                                                 "warehousemethodtype) VALUES (?, ?, ?, ?)"),
                                  {QString::fromUtf8(w.name), QString::fromLatin1(w.code),
                                   QString::fromLatin1(w.priceType), QString::fromLatin1(w.method)});
-        if (QLatin1String(w.priceType) == QLatin1String("v"))
-            refs.wholesale << id;
+        (QLatin1String(w.priceType) == QLatin1String("v") ? refs.wholesale : refs.retail) << id;
     }
 
     const QString bankSql = QStringLiteral(
@@ -968,6 +868,61 @@ void FillReferenceData(TConnection& c, const QString& tripType, TRefs& refs,
            {QStringLiteral("RSD"), QStringLiteral("Srpski dinar"), QStringLiteral("primary")});
     Insert(c, currencySql, {QStringLiteral("EUR"), QStringLiteral("Evro"), QVariant()});
     Insert(c, currencySql, {QStringLiteral("USD"), QStringLiteral("Američki dolar"), QVariant()});
+}
+
+// The documents' vouchers, by month and tax account: debit minus credit, in cents.
+QHash<int, QHash<QString, qint64>> MonthlyVat(TConnection& c) {
+    QStringList marks;
+    QVariantList codes;
+    for (const char* code : kVatAccounts) {
+        marks << QStringLiteral("?");
+        codes << QString::fromLatin1(code);
+    }
+    QHash<int, QHash<QString, qint64>> vat;
+    for (const auto& row :
+         c.Select(QStringLiteral("SELECT MONTH(p.preceptdate), an.code, ROUND(SUM(pi.debit - "
+                                 "pi.credit) * 100) FROM preceptitem AS pi JOIN precept AS p ON "
+                                 "p.preceptid = pi.preceptid JOIN accountnew AS an ON "
+                                 "an.accountnewid = pi.accountnewid WHERE p.foreigntable = "
+                                 "'document' AND an.code IN (%1) GROUP BY 1, 2")
+                      .arg(marks.join(QLatin1Char(','))),
+                  codes)
+             .rows)
+        vat[row[0].toInt()][row[1].toString()] = row[2].toLongLong();
+    return vat;
+}
+
+// A user interface for posting without one: messages to standard error, no progress.
+class TQuietUi : public TStdErrUiService {
+public:
+    TQuietUi() : previous_(&Ui()) { SetUi(this); }
+    ~TQuietUi() override { SetUi(previous_); }
+    void ProgressStart(const QString&, int) override {}
+    bool ProgressStep(int, const QString&) override { return true; }
+    void ProgressFinish() override {}
+
+private:
+    IUiService* previous_;
+};
+
+// Installs the standard rules and posts the waiting documents up to a date, as the list's
+// "Auto" does; returns how many vouchers were made.
+qint64 PostDocuments(TConnection& c, const QDate& to, const std::function<void(qint64)>& step) {
+    TQuietUi ui;
+    TFinancialDM dm;
+    dm.SetZConnection(&c);
+    dm.LoadOptions();
+    auto bank = std::make_shared<TBankModule>(c);
+    dm.BankLookup = [bank] { return bank; };
+    TPostingPackage package(dm);
+    InstallStandardRules(dm);
+    dm.AutoToDate = to;
+    qint64 posted = 0;
+    package.AutoConter().Execute(false, 0, {}, 0, [&](TPostingRun& run) {
+        run.KeepInList = false;
+        run.OnPosted = [&](const TPostedPrecept&) { step(++posted); };
+    });
+    return posted;
 }
 
 QVector<QDate> WorkingDays(int year, int month) {
@@ -996,28 +951,68 @@ TDemoSummary MakeDemoCompany(TConnection& c, const TDemoOptions& options,
     refs.trips = EnsureTrips(c, tripTable);
 
     TDemoSummary summary;
+    const int detail = options.vouchers >= kLargeCompany ? 2 : 1;
+    const qint64 rest = options.vouchers - 1;
+    // The monthly salaries and depreciation, and the VAT of the posted months, only where
+    // they leave room for the rest.
+    const bool monthly = rest >= 60;
+    const QDate postedTo(options.year, kPostedMonths, 1);
+    const qint64 everyday = rest - (monthly ? 12 * 2 + kPostedMonths : 0);
+    // Trade comes from documents: about three in four of the everyday vouchers. The
+    // documents of the posted months become vouchers, the synthetic kinds fill the rest.
+    const int documents = int(std::min<qint64>(everyday * 74 / 100, kMaxDocuments));
+    {
+        TTransaction tx(c);
+        FillReferenceData(c, tripTable, refs, summary);
+        TDemoDocumentsOptions d;
+        d.documents = documents;
+        d.from = QDate(options.year, 1, 1);
+        d.to = QDate(options.year, 12, 31);
+        d.detail = detail;
+        d.seed = kSeed;
+        MakeDemoDocuments(c, d);
+        TDBIniFile ini(&c);
+        ini.WriteInteger(QStringLiteral("Financial"), QStringLiteral("FinancialYear"),
+                         options.year);
+        // Vouchers of documents take the documents' dates; shops keep stock cards.
+        ini.WriteBool(QStringLiteral("Financial"), QStringLiteral("UseDocumentDate"), true);
+        ini.WriteBool(QStringLiteral("Financial"), QStringLiteral("UseRelatedEntityDateRegister"),
+                      true);
+        ini.WriteBool(QStringLiteral("Document"), QStringLiteral("StockCardsForRetail"), true);
+        tx.Commit();
+    }
+    summary.documents = documents;
+    const qint64 posted = PostDocuments(c, postedTo.addMonths(1).addDays(-1), [&](qint64 done) {
+        if (progress)
+            progress(done, options.vouchers);
+    });
+    summary.documentsPosted = int(posted);
+
     TTransaction tx(c);
-    FillReferenceData(c, tripTable, refs, summary);
+    // The posted vouchers are registered up to the month before the last one posted, as
+    // in a ledger still being worked on.
+    c.Execute(QStringLiteral("UPDATE precept SET status = 'p' WHERE foreigntable = 'document' "
+                             "AND preceptdate < ?"),
+              {postedTo});
+    const QHash<int, QHash<QString, qint64>> vat = MonthlyVat(c);
 
     TRandom random(kSeed);
-    TGenerator gen(random, refs, options.vouchers >= kLargeCompany ? 2 : 1);
+    TGenerator gen(random, refs, detail);
     const qint64 firstId =
         c.SelectValue(QStringLiteral("SELECT COALESCE(MAX(preceptid), 0) + 1 FROM precept"))
             .toLongLong();
     TWriter writer(c, options.year, firstId, options.vouchers, progress, refs);
+    writer.ProgressOffset = posted;
     // About one in five vouchers stays unregistered, as in a ledger still being worked on.
     auto add = [&](const TVoucher& v, bool alwaysRegistered = false) {
         writer.Add(v, alwaysRegistered || random.Int(1, 100) <= 80);
     };
 
     add(gen.Opening(QDate(options.year, 1, 1)), true);
-    const qint64 rest = options.vouchers - 1;
-    // The monthly salaries, depreciation and VAT only where they leave room for the rest.
-    const bool monthly = rest >= 60;
-    const qint64 everyday = rest - (monthly ? 36 : 0);
+    const qint64 synthetic = everyday - posted;
     qint64 placed = 0;
     for (int month = 1; month <= 12; ++month) {
-        const qint64 count = everyday * month / 12 - placed;
+        const qint64 count = synthetic * month / 12 - placed;
         placed += count;
         const QVector<QDate> days = WorkingDays(options.year, month);
         QVector<QDate> dates;
@@ -1025,21 +1020,23 @@ TDemoSummary MakeDemoCompany(TConnection& c, const TDemoOptions& options,
             dates << random.Pick(days);
         std::sort(dates.begin(), dates.end());
         for (qint64 i = 0; i < count; ++i)
-            // Every month sells something, so that its VAT settlement has lines.
-            add(gen.Everyday(dates[int(i)], i == 0 ? TKind::Invoice : gen.RandomKind()));
+            add(gen.Everyday(dates[int(i)], gen.RandomKind()));
         if (monthly) {
             const QDate last = days.last();
             add(gen.Salaries(last));
             add(gen.Depreciation(last));
-            add(gen.VatSettlement(last));
+            if (month <= kPostedMonths)
+                add(gen.VatSettlement(last, vat.value(month)));
         }
     }
     writer.Finish();
-    TDBIniFile(&c).WriteInteger(QStringLiteral("Financial"), QStringLiteral("FinancialYear"),
-                                options.year);
     tx.Commit();
-    summary.vouchers = writer.Vouchers();
-    summary.lines = writer.Lines();
+    summary.vouchers = posted + writer.Vouchers();
+    summary.lines =
+        writer.Lines() + c.SelectValue(QStringLiteral("SELECT COUNT(*) FROM preceptitem AS pi JOIN "
+                                                      "precept AS p ON p.preceptid = pi.preceptid "
+                                                      "WHERE p.foreigntable = 'document'"))
+                             .toLongLong();
     return summary;
 }
 

@@ -24,14 +24,39 @@ struct TDemoSummary {
     int products = 0;
     qint64 vouchers = 0;
     qint64 lines = 0;
+    int documents = 0;        // commercial documents of the year
+    int documentsPosted = 0;  // those up to the end of October, which have vouchers
 };
 
 // Fills an empty database with a believable trading company: both charts, partners,
-// products, warehouses, taxes, bank accounts, a user sub-account type and a year of
-// balanced vouchers. The same options give the same company. Refuses (TError) when the
-// database already holds vouchers, accounts or partners.
+// products, warehouses, taxes, bank accounts, a user sub-account type, the year's
+// commercial documents with the standard posting rules, and a year of balanced vouchers.
+// The documents up to the end of October are posted (those up to September registered),
+// November's and December's wait for posting; bank, cash, salaries, depreciation and the
+// monthly VAT settlement are vouchers of their own. The same options give the same company.
+// Refuses (TError) when the database already holds vouchers, accounts or partners.
 TDemoSummary MakeDemoCompany(TConnection& connection, const TDemoOptions& options = {},
                              const TDemoProgress& progress = {});
+
+struct TDemoDocumentsOptions {
+    int documents = 100;  // of mixed types, every type once where the count allows
+    QDate from, to;       // their dates, both inclusive
+    // Reference tables first grown to at least this many rows (0 leaves them).
+    int partners = 0, products = 0, categories = 0;
+    int detail = 1;  // larger documents carry more lines
+    unsigned seed = 1;
+};
+
+struct TDemoDocumentsSummary {
+    int documents = 0;                               // added
+    int partners = 0, products = 0, categories = 0;  // rows the tables hold now
+};
+
+// Adds registered commercial documents to a demo company, with their lines, stock-card rows,
+// tax lines, dependent costs, payments and linked advances, in one transaction. Refuses
+// (TError) a database without the demo's reference data.
+TDemoDocumentsSummary MakeDemoDocuments(TConnection& connection,
+                                        const TDemoDocumentsOptions& options);
 
 // The user-defined sub-account type the demo creates.
 inline const QString kDemoUserSubaccountType = QStringLiteral("Putni troškovi");

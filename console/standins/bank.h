@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 
 #include "host/console/interfaces.h"
@@ -15,12 +16,14 @@ class IBank : public IBankPayments {};
 // the statement lines that name it.
 class TBankModule : public IBank {
 public:
-    explicit TBankModule(std::shared_ptr<ISecurity> security) : security_(std::move(security)) {}
+    explicit TBankModule(std::shared_ptr<ISecurity> security);
+    // On a connection of the caller's, for a job that runs without the console.
+    explicit TBankModule(TConnection& connection);
     void GetDocumentPayments(int documentId, int selector, double& paidOut, double& paidIn,
                              int reserved1, int reserved2, int reserved3) override;
 
 private:
-    std::shared_ptr<ISecurity> security_;
+    std::function<TConnection*()> connection_;
 };
 
 }  // namespace fin

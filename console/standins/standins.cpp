@@ -28,10 +28,18 @@ IInterfacePtr TStandinModules::Find(const QUuid& identity) const {
     return nullptr;
 }
 
+TBankModule::TBankModule(std::shared_ptr<ISecurity> security)
+    : connection_([security = std::move(security)] {
+          return security ? security->GetConnection() : nullptr;
+      }) {}
+
+TBankModule::TBankModule(TConnection& connection)
+    : connection_([&connection] { return &connection; }) {}
+
 void TBankModule::GetDocumentPayments(int documentId, int, double& paidOut, double& paidIn, int,
                                       int, int) {
     paidOut = paidIn = 0;
-    TConnection* c = security_ ? security_->GetConnection() : nullptr;
+    TConnection* c = connection_();
     if (!c || !c->Connected())
         return;
     const TResultSet r = c->Select(QStringLiteral("SELECT COALESCE(SUM(credit), 0), "

@@ -12,6 +12,8 @@ inline const QString CMN_MOD_SECURITY_NAME = QStringLiteral("Bezbednost");
 inline const QString CMN_MOD_FINANCIAL_NAME = QStringLiteral("Finansije");
 inline const QString CMN_MOD_DOCUMENT_NAME = QStringLiteral("Dokumenti");
 inline const QString CMN_MOD_BANK_NAME = QStringLiteral("Banka");
+// Prefix of an expense's value among the posting variables.
+inline const QString CMN_EXPENSE_PREFIX = QStringLiteral("V");
 inline const QString CMN_MOD_PRODUCTION_NAME = QStringLiteral("Proizvodnja");
 inline const QString CMN_MOD_FA_NAME = QStringLiteral("Osnovna sredstva");
 

@@ -29,6 +29,32 @@ TEST_F(Demo, ABalancedYearOnceAndNeverOverAnExistingLedger) {
                                "ON an.accountnewid = pi.accountnewid WHERE an.code IS NULL")
                   .toInt(),
               0);
+    // The year's documents: every type; those up to October have their voucher, the later
+    // ones wait for posting.
+    EXPECT_EQ(s.documents, Count("document"));
+    EXPECT_EQ(Db().SelectValue("SELECT COUNT(DISTINCT documenttype) FROM document").toInt(), 17);
+    EXPECT_GT(Count("documentitem"), Count("document"));
+    EXPECT_GT(Count("docfinitem"), 0);
+    EXPECT_GT(Count("financialini"), 0);
+    const QString voucherOf =
+        "SELECT COUNT(*) FROM document AS d LEFT JOIN precept AS p ON "
+        "p.foreigntable = 'document' AND p.foreignid = d.documentid WHERE ";
+    EXPECT_EQ(Db().SelectValue(voucherOf + "d.documentdate <= '2024-10-31' AND p.preceptid IS "
+                                           "NULL")
+                  .toInt(),
+              0);
+    EXPECT_EQ(Db().SelectValue(voucherOf + "d.documentdate <= '2024-10-31'").toInt(),
+              s.documentsPosted);
+    EXPECT_GT(s.documents, s.documentsPosted);
+    EXPECT_EQ(Db().SelectValue(voucherOf + "d.documentdate > '2024-10-31' AND p.preceptid IS NOT "
+                                           "NULL")
+                  .toInt(),
+              0);
+    EXPECT_GT(Db().SelectValue("SELECT COUNT(*) FROM preceptitem AS pi JOIN precept AS p ON "
+                               "p.preceptid = pi.preceptid WHERE p.foreigntable = 'document'")
+                  .toInt(),
+              s.documentsPosted);
+
     dm->LoadFreeAccountTypes();
     EXPECT_FALSE(dm->GetTypeFromDesc(kDemoUserSubaccountType).isEmpty());
     EXPECT_GT(Count("subaccount_Putni_tros$kovi"), 0);
