@@ -207,6 +207,28 @@ TEST_F(PostingCli, PreviewShowsVariablesLinesAndNotesAndWritesNothing) {
     EXPECT_EQ(run({"post", "preview", "--module", "Banka", "--id", "1"}), 1);
     EXPECT_TRUE(run.err.contains("nema automatsko kontiranje")) << run.err.toStdString();
     EXPECT_EQ(run({"post", "--module", "Banka"}), 1);
+
+    // The payments of an advance come from the bank module the session reaches.
+    const qint64 advance = Invoice(QDate(2024, 3, 7), "A1", "A");
+    Db().Execute(
+        "INSERT INTO bankstatement (number, statementdate, statementtype) VALUES ('1', "
+        "'2024-03-07', 'I')");
+    Db().Execute(
+        "INSERT INTO bankstatementitem (bankstatementid, partnerid, debit, credit, documentid) "
+        "VALUES (?, ?, 150, 30, ?)",
+        {Db().LastInsertId(), partner, advance});
+    ASSERT_EQ(run({"post", "preview", "--module", "Dokument", "--id", QString::number(advance),
+                   "--json"}),
+              0)
+        << run.err.toStdString();
+    EXPECT_TRUE(run.err.isEmpty()) << run.err.toStdString();
+    bool found = false;
+    for (const QJsonValue& v : Json(run.out).object()["variables"].toArray())
+        if (v.toObject()["name"].toString() == "[UkPlacanje]") {
+            EXPECT_EQ(v.toObject()["value"].toString(), "120");
+            found = true;
+        }
+    EXPECT_TRUE(found) << run.out.toStdString();
 }
 
 TEST_F(PostingCli, RulesAreAddedThroughTheChecksListedCheckedAndDeleted) {
