@@ -145,8 +145,11 @@ void TCliUi::ProgressStart(const QString& caption, int total) {
 }
 
 bool TCliUi::ProgressStep(int position, const QString& text) {
-    if (progress_)
-        progress_->Step(position, total_, text);
+    if (!progress_)
+        return true;
+    // A job's step text may start with the count the line shows already ("3 od 12: R 7").
+    const QString count = QStringLiteral("%1 od %2: ").arg(position).arg(total_);
+    progress_->Step(position, total_, text.startsWith(count) ? text.mid(count.size()) : text);
     return true;
 }
 
