@@ -71,6 +71,7 @@ QVector<TCliCommand>& CliCommands() {
         all += OptionsCommands();
         all += AccountCommands();
         all += VoucherCommands();
+        all += PostingCommands();
         all += QVector<TCliCommand>{
             {{"saldo"},
              QStringLiteral("KONTO ANALITIKA DATUM"),
@@ -114,6 +115,49 @@ void TCliProgress::Finish() {
     ctx_.err.flush();
 }
 
+TCliUi::TCliUi(TCliContext& context) : ctx_(context), previous_(&Ui()) {
+    SetUi(this);
+}
+
+TCliUi::~TCliUi() {
+    progress_.reset();
+    SetUi(previous_);
+}
+
+void TCliUi::ShowMessage(TMessageType type, const QString& text) {
+    if (type == TMessageType::Information)
+        return;
+    // A progress line in place is ended first, so the message stands on a line of its own.
+    if (progress_)
+        progress_->Finish();
+    QString line = text;
+    ctx_.err << line.replace(QStringLiteral("\n\r"), QStringLiteral(" ")) << '\n';
+    ctx_.err.flush();
+}
+
+TAnswer TCliUi::Ask(const QString&, TButtons buttons, TMessageType) {
+    return buttons == TButtons::Ok || buttons == TButtons::OkCancel ? TAnswer::Ok : TAnswer::Yes;
+}
+
+void TCliUi::ProgressStart(const QString& caption, int total) {
+    progress_ = std::make_unique<TCliProgress>(ctx_, caption);
+    total_ = total;
+}
+
+bool TCliUi::ProgressStep(int position, const QString& text) {
+    if (!progress_)
+        return true;
+    // A job's step text may start with the count the line shows already ("3 od 12: R 7").
+    const QString count = QStringLiteral("%1 od %2: ").arg(position).arg(total_);
+    progress_->Step(position, total_, text.startsWith(count) ? text.mid(count.size()) : text);
+    return true;
+}
+
+void TCliUi::ProgressFinish() {
+    progress_.reset();
+    total_ = 0;
+}
+
 int RunCli(const QStringList& arguments, QTextStream& out, QTextStream& err, bool errIsTerminal) {
     if (arguments.isEmpty() || arguments.first() == QLatin1String("--help") ||
         arguments.first() == QLatin1String("-h")) {
@@ -138,6 +182,7 @@ int RunCli(const QStringList& arguments, QTextStream& out, QTextStream& err, boo
         return kExitOk;
     }
     TCliContext context{out, err, errIsTerminal};
+    const TCliUi ui(context);
     try {
         return found->run(rest, context);
     } catch (const TError& e) {

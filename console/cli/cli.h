@@ -3,6 +3,9 @@
 #include <QStringList>
 #include <QTextStream>
 #include <functional>
+#include <memory>
+
+#include "host/ui/uiservice.h"
 
 namespace fin {
 
@@ -36,6 +39,29 @@ private:
     bool open_ = false;  // a rewritten line waits for its line break
 };
 
+// The UI service while a command runs: messages go to the command's error stream, every
+// question is answered yes (the command itself is the user's decision), and progress is a
+// progress line on standard error.
+class TCliUi : public TStdErrUiService {
+public:
+    explicit TCliUi(TCliContext& context);
+    ~TCliUi() override;
+    TCliUi(const TCliUi&) = delete;
+    TCliUi& operator=(const TCliUi&) = delete;
+
+    void ShowMessage(TMessageType type, const QString& text) override;
+    TAnswer Ask(const QString& text, TButtons buttons, TMessageType type) override;
+    void ProgressStart(const QString& caption, int total) override;
+    bool ProgressStep(int position, const QString& text) override;
+    void ProgressFinish() override;
+
+private:
+    TCliContext& ctx_;
+    IUiService* previous_;
+    std::unique_ptr<TCliProgress> progress_;
+    int total_ = 0;
+};
+
 // One command: its words ("db init"), what it takes and what it does.
 struct TCliCommand {
     QStringList words;
@@ -51,6 +77,7 @@ QVector<TCliCommand> DbCommands();
 QVector<TCliCommand> OptionsCommands();
 QVector<TCliCommand> AccountCommands();
 QVector<TCliCommand> VoucherCommands();
+QVector<TCliCommand> PostingCommands();
 
 // Runs the tool on its arguments (without the program name).
 int RunCli(const QStringList& arguments, QTextStream& out, QTextStream& err,

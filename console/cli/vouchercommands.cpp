@@ -3,11 +3,11 @@
 #include <QJsonObject>
 
 #include "console/cli/cli.h"
+#include "console/cli/cliutil.h"
 #include "console/cli/session.h"
 #include "host/common/captions.h"
 #include "host/common/textformat.h"
 #include "host/data/query.h"
-#include "host/ui/uiservice.h"
 #include "journal/preceptedit.h"
 #include "journal/preceptsearch.h"
 #include "ledger/ledgercaptions.h"
@@ -15,53 +15,6 @@
 namespace fin {
 
 namespace {
-
-// The editor's messages go to the command's error stream; its confirmation is answered
-// yes, since the command itself is the user's decision.
-class TCommandUi : public TStdErrUiService {
-public:
-    explicit TCommandUi(QTextStream& err) : err_(err), previous_(&Ui()) { SetUi(this); }
-    ~TCommandUi() override { SetUi(previous_); }
-    void ShowMessage(TMessageType type, const QString& text) override {
-        if (type == TMessageType::Information)
-            return;
-        QString line = text;
-        err_ << line.replace(QStringLiteral("\n\r"), QStringLiteral(" ")) << '\n';
-    }
-    TAnswer Ask(const QString&, TButtons, TMessageType) override { return TAnswer::Yes; }
-
-private:
-    QTextStream& err_;
-    IUiService* previous_;
-};
-
-// "--name value" options; each may repeat ("--line").
-struct TOptions {
-    QStringList positional;
-    QMultiHash<QString, QString> values;
-    QString Value(const char* name) const { return values.value(QString::fromLatin1(name)); }
-    bool Has(const char* name) const { return values.contains(QString::fromLatin1(name)); }
-};
-
-bool ParseOptions(const QStringList& args, const QStringList& valued, const QStringList& flags,
-                  TOptions& out, TCliContext& ctx) {
-    for (int i = 0; i < args.size(); ++i) {
-        const QString& a = args[i];
-        if (!a.startsWith(QLatin1String("--"))) {
-            out.positional << a;
-        } else if (flags.contains(a)) {
-            out.values.insert(a, QString());
-        } else if (valued.contains(a) && i + 1 < args.size()) {
-            out.values.insert(a, args[++i]);
-        } else {
-            ctx.err << (valued.contains(a) ? "Opciji " + a + " nedostaje vrednost."
-                                           : "Nepoznata opcija: " + a)
-                    << '\n';
-            return false;
-        }
-    }
-    return true;
-}
 
 QDate ParseDate(const QString& text) {
     const auto date = MyDateStrToDate(text.trimmed());
@@ -80,36 +33,6 @@ double ParseAmount(const QString& text) {
                                     "npr. 1234.56.")
                          .arg(text));
     return value;
-}
-
-qint64 ParseId(const QString& text, const QString& what) {
-    bool ok = false;
-    const qint64 id = text.trimmed().toLongLong(&ok);
-    if (!ok || id <= 0)
-        throw TError(QStringLiteral("%1 mora biti pozitivan ceo broj: \"%2\".").arg(what, text));
-    return id;
-}
-
-QJsonValue JsonValue(const TField& field) {
-    if (field.IsNull())
-        return QJsonValue();
-    switch (field.DataType()) {
-        case TFieldType::Integer:
-            return QJsonValue(field.AsInteger());
-        case TFieldType::Float:
-            return QJsonValue(field.AsFloat());
-        case TFieldType::Date:
-            return DateToSql(field.AsDate());
-        default:
-            return field.AsString();
-    }
-}
-
-QJsonObject RecordJson(TDataSet& ds) {
-    QJsonObject o;
-    for (int i = 0; i < ds.FieldCount(); ++i)
-        o.insert(ds.Fields(i).FieldName(), JsonValue(ds.Fields(i)));
-    return o;
 }
 
 QJsonArray LinesJson(TDataSet& lines) {
@@ -232,7 +155,6 @@ int VoucherAdd(const QStringList& raw, TCliContext& ctx) {
         ctx.err << "Navedite --type i nijedan argument bez opcije.\n";
         return kExitUsage;
     }
-    TCommandUi ui(ctx.err);
     TSession session;
     TFinancialDM& dm = session.dm;
     const qint64 type = ParseId(o.Value("--type"), QStringLiteral("Tip naloga"));
@@ -290,7 +212,6 @@ int VoucherShow(const QStringList& raw, TCliContext& ctx) {
     TOptions o;
     if (!OneVoucher(raw, {"--json"}, o, ctx))
         return kExitUsage;
-    TCommandUi ui(ctx.err);
     TSession session;
     Load(session.dm, o.positional[0]);
     PrintVoucher(session.dm, o.Has("--json"), ctx.out);
@@ -333,7 +254,6 @@ int VoucherList(const QStringList& raw, TCliContext& ctx) {
         s.foreignId = ParseId(src.section(QLatin1Char(':'), 1), QStringLiteral("Id temeljnice"));
         s.relatedentity = src;
     }
-    TCommandUi ui(ctx.err);
     TSession session;
     FindPrecepts(session.dm, s);
     TQuery& list = session.dm.PreceptZQ();
@@ -363,7 +283,6 @@ int SetStatus(const QStringList& raw, TCliContext& ctx, bool registering) {
     TOptions o;
     if (!OneVoucher(raw, {}, o, ctx))
         return kExitUsage;
-    TCommandUi ui(ctx.err);
     TSession session;
     Load(session.dm, o.positional[0]);
     TPreceptEditor editor(session.dm);
