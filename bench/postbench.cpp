@@ -54,8 +54,9 @@ double Seconds(std::chrono::steady_clock::time_point since) {
 
 // Statements this session sent, as the server counts them.
 qint64 Questions(TConnection& c) {
-    return c.SelectValue(QStringLiteral("SELECT VARIABLE_VALUE FROM information_schema."
-                                        "SESSION_STATUS WHERE VARIABLE_NAME = 'QUESTIONS'"))
+    return c
+        .SelectValue(QStringLiteral("SELECT VARIABLE_VALUE FROM information_schema."
+                                    "SESSION_STATUS WHERE VARIABLE_NAME = 'QUESTIONS'"))
         .toLongLong();
 }
 
@@ -103,9 +104,10 @@ void Prepare(const TScale& scale, int documents) {
     server.database.clear();
     TConnection admin(server);
     admin.Open();
-    if (admin.SelectValue(QStringLiteral("SELECT COUNT(*) FROM information_schema.SCHEMATA WHERE "
-                                         "SCHEMA_NAME = ?"),
-                          {scale.database})
+    if (admin
+            .SelectValue(QStringLiteral("SELECT COUNT(*) FROM information_schema.SCHEMATA WHERE "
+                                        "SCHEMA_NAME = ?"),
+                         {scale.database})
             .toInt() > 0)
         return;
     Out() << "Pravim bazu " << scale.database << " (jednom)...\n";
@@ -139,7 +141,8 @@ TRound Measure(const TScale& scale) {
     TConnection c(On(scale.database));
     c.Open();
     const qint64 lastKept =
-        c.SelectValue(QStringLiteral("SELECT COALESCE(MAX(preceptid), 0) FROM precept")).toLongLong();
+        c.SelectValue(QStringLiteral("SELECT COALESCE(MAX(preceptid), 0) FROM precept"))
+            .toLongLong();
 
     {
         TFinancialDM dm;
@@ -207,9 +210,8 @@ int Run() {
     const int documents = qEnvironmentVariableIntValue("DOCUMENTS") > 0
                               ? qEnvironmentVariableIntValue("DOCUMENTS")
                               : 10000;
-    const int rounds = qEnvironmentVariableIntValue("ROUNDS") > 0
-                           ? qEnvironmentVariableIntValue("ROUNDS")
-                           : 3;
+    const int rounds =
+        qEnvironmentVariableIntValue("ROUNDS") > 0 ? qEnvironmentVariableIntValue("ROUNDS") : 3;
     const std::vector<TScale> scales{
         {QStringLiteral("demo (desetine partnera, proizvoda, kategorija)"),
          QStringLiteral("finpost_small"), 0},
@@ -231,7 +233,8 @@ int Run() {
         c.Open();
         r.partners = c.SelectValue(QStringLiteral("SELECT COUNT(*) FROM partner")).toLongLong();
         r.products = c.SelectValue(QStringLiteral("SELECT COUNT(*) FROM product")).toLongLong();
-        r.categories = c.SelectValue(QStringLiteral("SELECT COUNT(*) FROM categorypr")).toLongLong();
+        r.categories =
+            c.SelectValue(QStringLiteral("SELECT COUNT(*) FROM categorypr")).toLongLong();
         results.push_back(r);
     }
     // Rounds alternate between the scales, so a burst of load skews one round, not a ratio.
@@ -249,11 +252,13 @@ int Run() {
         std::sort(v.begin(), v.end());
         return v[v.size() / 2];
     };
-    Out() << "\nAutomatsko kontiranje " << documents
-          << " dokumenata na čekanju (medijana od " << rounds << " kruga)\n";
+    Out() << "\nAutomatsko kontiranje " << documents << " dokumenata na čekanju (medijana od "
+          << rounds << " kruga)\n";
     Out() << QStringLiteral("referentni podaci").leftJustified(50)
-          << QStringLiteral("dok./s").rightJustified(9) << QStringLiteral("pod dok./s").rightJustified(12)
-          << QStringLiteral("odnos").rightJustified(8) << QStringLiteral("naredbi/dok.").rightJustified(14)
+          << QStringLiteral("dok./s").rightJustified(9)
+          << QStringLiteral("pod dok./s").rightJustified(12)
+          << QStringLiteral("odnos").rightJustified(8)
+          << QStringLiteral("naredbi/dok.").rightJustified(14)
           << QStringLiteral("pod naredbi").rightJustified(13) << '\n';
     std::vector<double> rates;
     for (const TResult& r : results) {

@@ -21,6 +21,11 @@ TPostingRun::TPostingRun(TFinancialDM& dm)
     // Without gap locks: two workstations posting neighbouring documents never deadlock.
     c.ExecuteDirect(QStringLiteral("SET SESSION TRANSACTION ISOLATION LEVEL READ COMMITTED"));
     dm_.SetLookupCache(&ledger_);
+    // The current user is asked for once, here: the security module may create its tables
+    // the first time, which must not happen inside a document's transaction.
+    qint64 user = -1;
+    QString name;
+    dm_.GetPublisher(user, name, true);
 }
 
 TPostingRun::~TPostingRun() {

@@ -24,6 +24,10 @@ struct TSession {
         dm.SetZConnection(&connection);
         dm.ModuleLookup = [this](const QUuid& identity) { return modules.Find(identity); };
         dm.BankLookup = [this] { return As<IBankPayments>(modules.Find(iid::Bank)); };
+        // Vouchers made here record who made them, as in the console.
+        dm.SecurityLookup = [this] {
+            return std::static_pointer_cast<ISecurity>(modules.Security());
+        };
         dm.LoadOptions();
         dm.LoadFreeAccountTypes();
         posting = std::make_unique<TPostingPackage>(dm);
