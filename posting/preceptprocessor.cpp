@@ -1,5 +1,7 @@
 #include "posting/preceptprocessor.h"
 
+#include <cmath>
+
 #include "host/common/rounding.h"
 #include "host/common/textformat.h"
 #include "host/data/query.h"
@@ -141,6 +143,11 @@ QString TPreceptProcessor::ParseLogicVariables(QString text) {
 }
 
 double TPreceptProcessor::Evaluate(const QString& expression) {
+    // Most amounts come out as a bare number ("0", "1234.5"): no calculator needed.
+    bool plain = false;
+    const double number = expression.trimmed().toDouble(&plain);
+    if (plain && std::isfinite(number))
+        return number;
     calc_.init(expression);
     try {
         return calc_.calc({});

@@ -10,6 +10,7 @@ namespace fin {
 struct TCalcExpress::TImpl {
     mu::Parser parser;
     std::deque<double> variables;  // stable addresses for the parser
+    mu::varmap_type used;          // the expression's x1, x2, ... (asking again re-parses)
     QString expression;
 };
 
@@ -48,9 +49,10 @@ void TCalcExpress::init(const QString& expression) {
         // The last expression's variables go; the parser and its functions stay.
         impl_->parser.ClearVar();
         impl_->variables.clear();
+        impl_->used.clear();
         impl_->parser.SetExpr(expression.trimmed().isEmpty() ? std::string("0")
                                                              : expression.toStdString());
-        impl_->parser.GetUsedVar();  // parses now, so syntax errors surface here
+        impl_->used = impl_->parser.GetUsedVar();  // parses now: syntax errors surface here
     } catch (const mu::Parser::exception_type& e) {
         throw SyntaxError(expression, e);
     }
@@ -59,7 +61,7 @@ void TCalcExpress::init(const QString& expression) {
 double TCalcExpress::calc(const QVector<double>& arguments) {
     double value = 0;
     try {
-        for (const auto& [name, address] : impl_->parser.GetUsedVar()) {
+        for (const auto& [name, address] : impl_->used) {
             const int k = std::stoi(name.substr(1));
             *address = k >= 1 && k <= arguments.size() ? arguments[k - 1] : 0.0;
         }
