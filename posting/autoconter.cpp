@@ -137,3 +137,27 @@ TAutoConterResult TAutoConter::Execute(bool single, int kind, const QString& ent
 }
 
 }  // namespace fin
+
+namespace fin {
+
+QVector<TAutoConter::TWaiting> TAutoConter::Waiting(int kind, const QString& entityType) {
+    TPostingRun run(dm_);
+    run.PreviewOnly = true;
+    QVector<TWaiting> waiting;
+    for (TCustomContoAutomat* a : automats_) {
+        a->Run = &run;
+        a->OpenItems(dm_.AutoToDate, false, entityType, 0);
+    }
+    while (TCustomContoAutomat* next = GetFirstAutomat(kind)) {
+        waiting.append({next->ModuleName(), next->CurrentID(), next->GetDate(),
+                        next->CurrentCaption()});
+        next->Skip();
+    }
+    for (TCustomContoAutomat* a : automats_) {
+        a->CloseItems();
+        a->Run = nullptr;
+    }
+    return waiting;
+}
+
+}  // namespace fin

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QDate>
 #include <QString>
+#include <QVector>
 #include <functional>
 #include <vector>
 
@@ -42,6 +44,16 @@ public:
     // command line keeps no list; a preview writes nothing).
     TAutoConterResult Execute(bool single, int kind, const QString& entityType, qint64 entityID,
                               const std::function<void(TPostingRun&)>& prepare = {});
+
+    // The documents a run would post, in its order, without posting any: module name,
+    // id, date and caption of each.
+    struct TWaiting {
+        QString module;
+        qint64 id = 0;
+        QDate date;
+        QString caption;
+    };
+    QVector<TWaiting> Waiting(int kind, const QString& entityType);
 
 private:
     TFinancialDM& dm_;

@@ -210,6 +210,10 @@ void TCustomContoAutomat::CloseItems() {
     detail_->Close();
 }
 
+void TCustomContoAutomat::Skip() {
+    master_->Next();
+}
+
 int TCustomContoAutomat::Pending() const {
     return master_->Active() ? master_->RecordCount() : 0;
 }

@@ -116,10 +116,12 @@ public:
     virtual int Pending() const;
     // "R 12" and the like, for progress lines.
     virtual QString CurrentCaption() const = 0;
+    // The current document's id.
+    virtual qint64 CurrentID() const = 0;
+    // Passes the current document over without posting it.
+    virtual void Skip();
 
 protected:
-    // The current master row's id.
-    virtual qint64 CurrentID() const = 0;
     // Locks the source row inside the document's transaction; false when it is gone or
     // no longer waits for posting.
     virtual bool LockCurrent(qint64 id) = 0;

@@ -118,6 +118,7 @@ public:
                    qint64 entityID) override;
     bool GetEntityID(qint64& id, QString& description) override;
     QString CurrentCaption() const override;
+    qint64 CurrentID() const override;
 
     // The document types that are posted, and those an accountant excluded (section
     // "AutoNotConter", key "100": letters separated by quote, comma, quote).
@@ -125,7 +126,6 @@ public:
     static QStringList ExcludedTypes(TFinancialDM& dm);
 
 protected:
-    qint64 CurrentID() const override;
     bool LockCurrent(qint64 id) override;
     void OpenDetail(qint64 id) override;
     std::shared_ptr<TCustomConter> MakeConter() override;

@@ -321,6 +321,45 @@ int Reset(const QStringList& raw, TCliContext& ctx) {
     return kExitOk;
 }
 
+int Pending(const QStringList& raw, TCliContext& ctx) {
+    TOptions o;
+    if (!ParseOptions(raw, {"--module", "--type"}, {"--json"}, o, ctx) || !NoPositional(o, ctx))
+        return kExitUsage;
+    int kind = 0;
+    if (o.Has("--module") && (kind = ModuleKind(o.Value("--module"), ctx)) == 0)
+        return kExitUsage;
+    const QString type = o.Value("--type").trimmed();
+    if (o.Has("--type") && (kind == 0 || !CheckEntityType(type, ctx))) {
+        if (kind == 0)
+            ctx.err << "Uz --type navedite i modul (--module).\n";
+        return kExitUsage;
+    }
+    TSession session;
+    if (kind != 0)
+        RequireAutomat(session, o.Value("--module"), kind);
+    const auto waiting = session.posting->AutoConter().Waiting(kind, type);
+    if (o.Has("--json")) {
+        QJsonArray rows;
+        for (const auto& w : waiting)
+            rows.append(QJsonObject{{"module", w.module},
+                                    {"id", w.id},
+                                    {"date", DateToSql(w.date)},
+                                    {"document", w.caption}});
+        ctx.out << QJsonDocument(rows).toJson(QJsonDocument::Indented);
+        return kExitOk;
+    }
+    auto row = [&](const QString& module, const QString& id, const QString& date,
+                   const QString& document) {
+        ctx.out << module.leftJustified(18) << id.rightJustified(8) << "  " << date.leftJustified(12)
+                << document << '\n';
+    };
+    row(QStringLiteral("Modul"), QStringLiteral("Id"), QStringLiteral("Datum"),
+        QStringLiteral("Dokument"));
+    for (const auto& w : waiting)
+        row(w.module, QString::number(w.id), DateToText(w.date), w.caption);
+    return kExitOk;
+}
+
 // ---- rules -----------------------------------------------------------------------------
 
 // --module and --type of a rule command, both required; false, with a message, when wrong.
@@ -555,6 +594,13 @@ QVector<TCliCommand> PostingCommands() {
                         "daju stavku. U bazu se ne upisuje ništa.\n\n") +
              kModuleHelp,
          Preview},
+        {{"post", "pending"},
+         QStringLiteral("[--module MODUL] [--type TIP] [--json]"),
+         QStringLiteral("Dokumenti koji čekaju kontiranje, redom kojim bi se kontirali."),
+         QStringLiteral("Ne kontira ništa: samo pokazuje šta bi \"post\" kontirao do datuma\n"
+                        "kontiranja (31. decembar finansijske godine).\n\n") +
+             kModuleHelp,
+         Pending},
         {{"post", "reset"},
          {},
          QStringLiteral("Briše oznake auto kontiranja koje je ostavio prekinut rad."),
