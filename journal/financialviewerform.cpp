@@ -4,6 +4,7 @@
 #include <QColor>
 #include <QComboBox>
 #include <QHeaderView>
+#include <QScopedValueRollback>
 #include <QShortcut>
 #include <QToolButton>
 
@@ -317,16 +318,17 @@ void TFinancialViewerForm::AutoContingRun(bool single, int kind, const QString& 
     // does not start a run inside this one.
     if (posting_ || !autoConter_)
         return;
-    posting_ = true;
-    try {
-        autoConter_->Execute(single, kind, entityType, entityID);
-    } catch (const TAbort&) {
-    } catch (const TError& e) {
-        Ui().ShowMessage(TMessageType::Error, e.Message());
-    } catch (const std::exception& e) {
-        Ui().ShowMessage(TMessageType::Error, QString::fromUtf8(e.what()));
+    {
+        const QScopedValueRollback<bool> running(posting_, true);
+        try {
+            autoConter_->Execute(single, kind, entityType, entityID);
+        } catch (const TAbort&) {
+        } catch (const TError& e) {
+            Ui().ShowMessage(TMessageType::Error, e.Message());
+        } catch (const std::exception& e) {
+            Ui().ShowMessage(TMessageType::Error, QString::fromUtf8(e.what()));
+        }
     }
-    posting_ = false;
     // The vouchers made are the list's last rows; the grid shows the last one current.
     const TQuery& list = dm_.PreceptZQ();
     if (list.Active() && !list.IsEmpty() && !list.Editing())
@@ -369,8 +371,8 @@ void TFinancialViewerForm::AutoContingChooseRelatedEntityExecute() {
     QStringList modules;
     dm_.GetModuleNames(modules);
     int index = 0;
-    if (!Ui().PickFromList(res::REL_CAPT, modules, index, res::REL_PROMPT) || index < 0 ||
-        index >= modules.size())
+    if (modules.isEmpty() || !Ui().PickFromList(res::REL_CAPT, modules, index, res::REL_PROMPT) ||
+        index < 0 || index >= modules.size())
         return;
     const QString module = modules[index];
     qint64 id = 0;
@@ -557,8 +559,8 @@ void TFinancialNavigatorForm::PickRelatedEntity() {
     QStringList modules;
     dm_.GetModuleNames(modules);
     int index = 0;
-    if (!Ui().PickFromList(res::REL_CAPT, modules, index, res::REL_PROMPT) || index < 0 ||
-        index >= modules.size())
+    if (modules.isEmpty() || !Ui().PickFromList(res::REL_CAPT, modules, index, res::REL_PROMPT) ||
+        index < 0 || index >= modules.size())
         return;
     const QString module = modules[index];
     qint64 id = 0;
