@@ -4,6 +4,7 @@
 #include <QProgressDialog>
 #include <QTest>
 #include <QTimer>
+#include <QToolButton>
 
 #include "console/standins/documents.h"
 #include "host/data/dbinifile.h"
@@ -214,6 +215,14 @@ TEST_F(AutoPosting, EveryPostingCommandIsEnabledInItsPlace) {
     EXPECT_TRUE(viewer->AutoContingOne->isEnabled());
     EXPECT_TRUE(viewer->AutoContingChooseRelatedEntity->isEnabled());
     EXPECT_FALSE(viewer->AutoConting->isVisible());
+    // "Auto" on the toolbar carries the menu; both "Auto" commands are in the grid's menu.
+    auto* button =
+        qobject_cast<QToolButton*>(viewer->ActionTB->widgetForAction(viewer->AutoContingOne));
+    ASSERT_NE(button, nullptr);
+    EXPECT_EQ(button->menu(), viewer->AutoContingMenu);
+    EXPECT_EQ(viewer->AutoContingOne->shortcut(), QKeySequence("Ctrl+Shift+A"));
+    EXPECT_TRUE(viewer->DBG->actions().contains(viewer->AutoConting));
+    EXPECT_TRUE(viewer->DBG->actions().contains(viewer->AutoContingOne));
 
     // The keys work on the shown list, the hidden "Auto" over everything among them.
     const qint64 first = Invoice(QDate(2024, 3, 5), "1");
