@@ -4,6 +4,8 @@
 #include <QColor>
 #include <QComboBox>
 #include <QHeaderView>
+#include <QScopedValueRollback>
+#include <QShortcut>
 #include <QToolButton>
 
 #include "accounts/accountform.h"
@@ -17,6 +19,8 @@
 #include "ledger/financialdm.h"
 #include "ledger/ledgercaptions.h"
 #include "ledger/precepttypeform.h"
+#include "posting/autoconter.h"
+#include "posting/postingcaptions.h"
 
 namespace fin {
 
@@ -174,11 +178,16 @@ TFinancialViewerForm::TFinancialViewerForm(TFinancialDM& dm, QWidget* parent)
     BuildAutoPosting();
 
     // The work of these commands arrives with later parts of the module.
-    for (QAction* later : {AutoConting, AutoContingOne, AutoContingChooseRelatedEntity, AutoClose5,
-                           AutoClose6, AutoClose7, AutoCloseYear, AutoOpenYear, AutoCloseOpenAction,
-                           AutoRoundAll, PrintMore, MergePerceptsAction, FinancialLogAction,
-                           FinancialBalanceAction, FinancialAccountingNew, ContingOptions})
+    for (QAction* later :
+         {AutoClose5, AutoClose6, AutoClose7, AutoCloseYear, AutoOpenYear, AutoCloseOpenAction,
+          AutoRoundAll, PrintMore, MergePerceptsAction, FinancialLogAction, FinancialBalanceAction,
+          FinancialAccountingNew, ContingOptions})
         later->setEnabled(false);
+    // The toolkit takes a hidden action's shortcut away with it; "Auto" over everything
+    // stays hidden and still answers its keys.
+    auto* autoKeys = new QShortcut(AutoConting->shortcut(), this);
+    autoKeys->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(autoKeys, &QShortcut::activated, AutoConting, &QAction::trigger);
 
     ActionTB->clear();
     for (QAction* a : {PreceptAdd, PreceptEdit, PreceptDelete, static_cast<QAction*>(nullptr),
@@ -221,6 +230,11 @@ TFinancialViewerForm::TFinancialViewerForm(TFinancialDM& dm, QWidget* parent)
             &TFinancialViewerForm::PreceptTypeAdminExecute);
     connect(AutoContingSetToDateAction, &QAction::triggered, this,
             &TFinancialViewerForm::AutoContingSetToDateExecute);
+    connect(AutoConting, &QAction::triggered, this, &TFinancialViewerForm::AutoContingExecute);
+    connect(AutoContingOne, &QAction::triggered, this,
+            &TFinancialViewerForm::AutoContingOneExecute);
+    connect(AutoContingChooseRelatedEntity, &QAction::triggered, this,
+            &TFinancialViewerForm::AutoContingChooseRelatedEntityExecute);
 }
 
 QAction* TFinancialViewerForm::NewCommand(const char* name, const QString& caption,
@@ -235,18 +249,23 @@ void TFinancialViewerForm::BuildAutoPosting() {
         for (const TAutoCommand& c : commands) {
             if (c.separatorBefore)
                 menu->addSeparator();
+            const bool wholeModule = *c.letter == '\0';
             QAction* one = NewCommand(c.one, QString::fromUtf8(c.caption),
                                       QKeySequence(Qt::CTRL | Qt::SHIFT | c.key));
             one->setData(c.kind);
             one->setToolTip(QString::fromLatin1(c.letter));
-            one->setEnabled(false);
+            connect(one, &QAction::triggered, this, [this, one, wholeModule] {
+                wholeModule ? AutoContingOneModuleExecute(one) : AutoContingOneKindExecute(one);
+            });
             menu->addAction(one);
             if (c.all) {
                 QAction* all = NewCommand(c.all, QString::fromUtf8(c.caption),
                                           QKeySequence(Qt::CTRL | Qt::ALT | c.allKey));
                 all->setData(c.kind);
                 all->setToolTip(QString::fromLatin1(c.letter));
-                all->setEnabled(false);
+                connect(all, &QAction::triggered, this, [this, all, wholeModule] {
+                    wholeModule ? AutoContingAllModuleExecute(all) : AutoContingAllKindExecute(all);
+                });
             }
         }
     };
@@ -255,14 +274,16 @@ void TFinancialViewerForm::BuildAutoPosting() {
         NewCommand("AutoContingOneProduction", QStringLiteral("Modul Proizvodnja"),
                    QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P));
     production->setData(kProduction);
-    production->setEnabled(false);
+    connect(production, &QAction::triggered, this,
+            [this, production] { AutoContingOneModuleExecute(production); });
     AutoContingMenu->addAction(production);
     addKinds(AutoContingMenu->addMenu(QStringLiteral("Modul Banka")), kBankCommands);
     QAction* assets =
         NewCommand("AutoContingOneFixedAssets", QStringLiteral("Modul Osnovna sredstva"),
                    QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O));
     assets->setData(kFixedAssets);
-    assets->setEnabled(false);
+    connect(assets, &QAction::triggered, this,
+            [this, assets] { AutoContingOneModuleExecute(assets); });
     AutoContingMenu->addAction(assets);
     AutoContingMenu->addAction(AutoContingChooseRelatedEntity);
     AutoContingMenu->addSeparator();
@@ -289,6 +310,83 @@ bool TFinancialViewerForm::FilterGuard() {
         return true;
     Ui().ShowMessage(TMessageType::Warning, res::AUTO_CONTER_FILTER_WRN);
     return false;
+}
+
+void TFinancialViewerForm::AutoContingRun(bool single, int kind, const QString& entityType,
+                                          qint64 entityID) {
+    // The progress lets events through between documents; a posting command among them
+    // does not start a run inside this one.
+    if (posting_ || !autoConter_)
+        return;
+    {
+        const QScopedValueRollback<bool> running(posting_, true);
+        try {
+            autoConter_->Execute(single, kind, entityType, entityID);
+        } catch (const TAbort&) {
+        } catch (const TError& e) {
+            Ui().ShowMessage(TMessageType::Error, e.Message());
+        } catch (const std::exception& e) {
+            Ui().ShowMessage(TMessageType::Error, QString::fromUtf8(e.what()));
+        }
+    }
+    // The vouchers made are the list's last rows; the grid shows the last one current.
+    const TQuery& list = dm_.PreceptZQ();
+    if (list.Active() && !list.IsEmpty() && !list.Editing())
+        DBG->setCurrentIndex(model_->index(list.RecNo() - 1, 0));
+}
+
+void TFinancialViewerForm::AutoContingExecute() {
+    if (FilterGuard())
+        AutoContingRun(false, 0, {}, 0);
+}
+
+void TFinancialViewerForm::AutoContingOneExecute() {
+    if (FilterGuard())
+        AutoContingRun(true, 0, {}, 0);
+}
+
+void TFinancialViewerForm::AutoContingOneModuleExecute(const QAction* command) {
+    if (FilterGuard())
+        AutoContingRun(true, command->data().toInt(), {}, 0);
+}
+
+void TFinancialViewerForm::AutoContingOneKindExecute(const QAction* command) {
+    if (FilterGuard())
+        AutoContingRun(true, command->data().toInt(), command->toolTip(), 0);
+}
+
+void TFinancialViewerForm::AutoContingAllModuleExecute(const QAction* command) {
+    if (FilterGuard())
+        AutoContingRun(false, command->data().toInt(), {}, 0);
+}
+
+void TFinancialViewerForm::AutoContingAllKindExecute(const QAction* command) {
+    if (FilterGuard())
+        AutoContingRun(false, command->data().toInt(), command->toolTip(), 0);
+}
+
+void TFinancialViewerForm::AutoContingChooseRelatedEntityExecute() {
+    if (!FilterGuard())
+        return;
+    QStringList modules;
+    dm_.GetModuleNames(modules);
+    int index = 0;
+    if (modules.isEmpty() || !Ui().PickFromList(res::REL_CAPT, modules, index, res::REL_PROMPT) ||
+        index < 0 || index >= modules.size())
+        return;
+    const QString module = modules[index];
+    qint64 id = 0;
+    QString description;
+    if (!dm_.GetEntityID(module, id, description))
+        return;
+    // The kinds by module name, first match wins; another name posts nothing.
+    const std::pair<QString, int> kinds[] = {{res::FIN_MOD_DOCUMENT_NAME, kDocuments},
+                                             {res::FIN_MOD_PRODUCTION_NAME, kProduction},
+                                             {res::FIN_MOD_BANK_NAME, kBank},
+                                             {res::FIN_MOD_FA_NAME, kFixedAssets}};
+    for (const auto& [name, kind] : kinds)
+        if (module == name)
+            return AutoContingRun(true, kind, {}, id);
 }
 
 void TFinancialViewerForm::PreceptAddExecute() {
@@ -440,15 +538,17 @@ void TFinancialNavigatorForm::PickDate(const QString& key) {
 }
 
 void TFinancialNavigatorForm::PickRelatedEntity() {
-    if (!SearchValue(QStringLiteral("relatedentity")).isEmpty()) {
+    const QString key = QStringLiteral("relatedentity");
+    const QString chosen = SearchValue(key);
+    if (!chosen.isEmpty()) {
         int choice = 0;
         if (!Ui().PickFromList(QStringLiteral("Temeljnica"),
                                {QStringLiteral("Izaberi drugu temeljnicu"),
                                 QStringLiteral("Ukloni temeljnicu iz pretrage")},
-                               choice))
+                               choice, chosen))
             return;
         if (choice == 1) {
-            SetSearchValue(QStringLiteral("relatedentity"), QString());
+            SetSearchValue(key, QString());
             foreignTable_.clear();
             foreignId_ = 0;
             return;
@@ -459,17 +559,17 @@ void TFinancialNavigatorForm::PickRelatedEntity() {
     QStringList modules;
     dm_.GetModuleNames(modules);
     int index = 0;
-    if (modules.isEmpty() ||
-        !Ui().PickFromList(QStringLiteral("Tipovi temeljnica"), modules, index) || index < 0)
+    if (modules.isEmpty() || !Ui().PickFromList(res::REL_CAPT, modules, index, res::REL_PROMPT) ||
+        index < 0 || index >= modules.size())
         return;
+    const QString module = modules[index];
     qint64 id = 0;
     QString description;
-    if (!dm_.GetEntityID(modules[index], id, description))
+    if (!dm_.GetEntityID(module, id, description))
         return;
     foreignId_ = id;
-    foreignTable_ = dm_.GetTableNameByModuleName(modules[index]);
-    SetSearchValue(QStringLiteral("relatedentity"),
-                   modules[index] + QLatin1Char(' ') + description);
+    foreignTable_ = dm_.GetTableNameByModuleName(module);
+    SetSearchValue(key, module + QLatin1Char(' ') + description);
 }
 
 void TFinancialNavigatorForm::Find() {

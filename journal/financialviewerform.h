@@ -7,6 +7,7 @@
 
 namespace fin {
 
+class TAutoConter;
 class TDataSetModel;
 class TFinancialDM;
 
@@ -52,12 +53,31 @@ public:
     // Posting and closing refuse while the list has its own filter switched on.
     bool FilterGuard();
 
+    // The batch driver the posting commands run; without one they post nothing.
+    void SetAutoConter(TAutoConter* driver) { autoConter_ = driver; }
+    TAutoConter* GetAutoConter() const { return autoConter_; }
+    // One run of automatic posting, after the filter guard: every voucher made joins the
+    // list at once, and an error that ends the run is shown.
+    void AutoContingRun(bool single, int kind, const QString& entityType, qint64 entityID);
+    void AutoContingExecute();     // every pending document of every module
+    void AutoContingOneExecute();  // the first pending document
+    // Posts the one source document the user picks in a module chosen first.
+    void AutoContingChooseRelatedEntityExecute();
+    // The commands by module and document kind, one handler per column: the module kind
+    // is the action's data and the kind letter its tool tip.
+    void AutoContingOneModuleExecute(const QAction* command);
+    void AutoContingOneKindExecute(const QAction* command);
+    void AutoContingAllModuleExecute(const QAction* command);
+    void AutoContingAllKindExecute(const QAction* command);
+
 private:
     QAction* NewCommand(const char* name, const QString& caption, const QKeySequence& key = {});
     void BuildAutoPosting();
 
     TFinancialDM& dm_;
     TDataSetModel* model_;
+    TAutoConter* autoConter_ = nullptr;
+    bool posting_ = false;  // a run is under way
 };
 
 // The search panel beside the list.

@@ -7,6 +7,20 @@
 
 namespace fin {
 
+namespace {
+
+TPostingPackage* g_package = nullptr;
+
+}  // namespace
+
+TPostingPackage* PostingPackage() {
+    return g_package;
+}
+
+void SetPostingPackage(TPostingPackage* package) {
+    g_package = package;
+}
+
 TPostingPackage::TPostingPackage(TFinancialDM& dm)
     : dm_(dm), autoConter_(std::make_unique<TAutoConter>(dm)) {
     automats_.push_back(std::make_shared<TDocumentAutomat>(dm));

@@ -30,4 +30,8 @@ private:
     std::vector<std::shared_ptr<TCustomContoAutomat>> automats_;
 };
 
+// The package's posting objects, beside its data module; null while none is installed.
+TPostingPackage* PostingPackage();
+void SetPostingPackage(TPostingPackage* package);
+
 }  // namespace fin

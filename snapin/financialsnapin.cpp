@@ -9,6 +9,7 @@
 #include "journal/financialviewerform.h"
 #include "ledger/financialdm.h"
 #include "ledger/financialoptionstabframe.h"
+#include "posting/postingpackage.h"
 #include "reports/accounttotals.h"
 
 namespace fin {
@@ -79,6 +80,11 @@ bool TFinancialViewer::LoadModule() {
         IConsolePtr c = GlobalConsole();
         return c ? As<IBankPayments>(c->QueryModule(iid::Bank)) : nullptr;
     };
+    // The automats' pickers of source documents reach their modules through this.
+    dm.ModuleLookup = [](const QUuid& identity) -> IInterfacePtr {
+        IConsolePtr c = GlobalConsole();
+        return c ? c->QueryModule(identity) : nullptr;
+    };
     try {
         // A connection lost since the last action is opened again here.
         if (!dm.Connected())
@@ -99,7 +105,10 @@ bool TFinancialViewer::LoadModule() {
 }
 
 QWidget* TFinancialViewer::InternalCreateFrame() {
-    return new TFinancialViewerForm(DM());
+    auto* form = new TFinancialViewerForm(DM());
+    if (TPostingPackage* posting = PostingPackage())
+        form->SetAutoConter(&posting->AutoConter());
+    return form;
 }
 
 TFinancialViewerForm* TFinancialViewer::Form() {

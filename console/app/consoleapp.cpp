@@ -1,5 +1,6 @@
 #include "console/app/consoleapp.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QListWidget>
 #include <QPixmap>
@@ -34,6 +35,8 @@ TConsoleOptions ParseOptions(const QStringList& arguments) {
             options.finds << arguments[++i];
         else if (argument.section(QLatin1Char('='), 0, 0) == QLatin1String("--voucher"))
             value(QStringLiteral("--voucher"), options.voucher);
+        else if (argument == QLatin1String("--auto"))
+            options.autoPost = true;
         else
             options.error = QStringLiteral("Nepoznata opcija: %1").arg(argument);
     }
@@ -50,6 +53,8 @@ QString UsageText() {
         "  --find KLJUČ=VREDNOST  uz --screenshot: pretraga spiska pre snimka (npr.\n"
         "                       number=00001, status=Proknjižen); može više puta\n"
         "  --voucher ID         uz --screenshot: snimak editora naloga sa tim id\n"
+        "  --auto               uz --screenshot: pre snimka auto kontiranje svih\n"
+        "                       dokumenata koji čekaju (nalozi se vide u spisku)\n"
         "  --help               ovo uputstvo\n");
 }
 
@@ -60,6 +65,16 @@ bool SaveScreenshot(TMainWindow& window, const TConsoleOptions& options,
     if (window.SnapinList()->count() > 0)
         window.SelectSnapin(0);
     QApplication::processEvents();  // lets the layouts settle before the picture
+    if (options.autoPost) {
+        // The list's own "Auto": the vouchers it makes join the list; a search after it
+        // shows them among the others.
+        auto* viewer = window.findChild<TCustomViewerForm*>();
+        QAction* command = viewer ? viewer->Command(QStringLiteral("AutoConting")) : nullptr;
+        if (!command)
+            return false;
+        command->trigger();
+        QApplication::processEvents();
+    }
     if (!options.finds.isEmpty()) {
         if (auto* navigator = window.findChild<TCustomNavigatorForm*>()) {
             for (const QString& find : options.finds)

@@ -9,10 +9,11 @@ namespace fin {
 class TMainWindow;
 
 struct TConsoleOptions {
-    QString plugins;     // --plugins DIR
-    QString screenshot;  // --screenshot FILE
-    QStringList finds;   // --find KEY=VALUE: a search of the list before the picture
-    QString voucher;     // --voucher ID: the picture is of the voucher editor on it
+    QString plugins;        // --plugins DIR
+    QString screenshot;     // --screenshot FILE
+    QStringList finds;      // --find KEY=VALUE: a search of the list before the picture
+    QString voucher;        // --voucher ID: the picture is of the voucher editor on it
+    bool autoPost = false;  // --auto: automatic posting of every waiting document first
     bool help = false;
     QString error;  // wrong usage, in words for the user
 };
@@ -20,8 +21,9 @@ struct TConsoleOptions {
 TConsoleOptions ParseOptions(const QStringList& arguments);  // arguments[0] is the program
 QString UsageText();
 
-// Shows the window off-screen with the first snap-in chosen, after the searches asked for,
-// and saves it as a PNG; with a voucher, the picture is of the voucher editor on it.
+// Shows the window off-screen with the first snap-in chosen, after the searches and the
+// automatic posting asked for, and saves it as a PNG; with a voucher, the picture is of the
+// voucher editor on it.
 bool SaveScreenshot(TMainWindow& window, const TConsoleOptions& options,
                     const IConsolePtr& console);
 

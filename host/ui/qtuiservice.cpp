@@ -134,11 +134,12 @@ bool TQtUiService::InputText(const QString& caption, const QString& prompt, QStr
     return true;
 }
 
-bool TQtUiService::PickFromList(const QString& caption, const QStringList& items, int& index) {
+bool TQtUiService::PickFromList(const QString& caption, const QStringList& items, int& index,
+                                const QString& prompt) {
     if (items.isEmpty())
         return false;
     QInputDialog dialog(QApplication::activeWindow());
-    Prepare(dialog, caption, {});
+    Prepare(dialog, caption, prompt);
     dialog.setComboBoxItems(items);
     dialog.setComboBoxEditable(false);
     // The row is read from the combo itself: lists may hold the same text twice.
@@ -167,14 +168,14 @@ void TQtUiService::ProgressStart(const QString& caption, int total) {
     progress_ = new QProgressDialog(caption, QStringLiteral("Prekini"), 0, std::max(total, 0),
                                     QApplication::activeWindow());
     progress_->setWindowTitle(caption);
-    progress_->setWindowModality(Qt::WindowModal);
+    // While it shows, no other command can start inside the job.
+    progress_->setWindowModality(Qt::ApplicationModal);
     progress_->setAutoClose(false);
     progress_->setAutoReset(false);
     progress_->setMinimumDuration(500);
-    if (total > 0)
-        progress_->setValue(0);
-    else
-        progress_->show();  // no total: a busy bar, shown at once
+    // Starts the clock: a job that outlasts it gets the window (without a total, a busy
+    // bar); a short one, a single document say, never flashes one.
+    progress_->setValue(0);
 }
 
 bool TQtUiService::ProgressStep(int position, const QString& text) {
@@ -184,8 +185,11 @@ bool TQtUiService::ProgressStep(int position, const QString& text) {
         progress_->setLabelText(progress_->windowTitle() + QLatin1Char('\n') + text);
     if (progress_->maximum() > 0)
         progress_->setValue(std::min(position, progress_->maximum()));
-    // Keeps the window painted and the stop button working during a long job.
-    QCoreApplication::processEvents();
+    // Keeps the window painted, the clock running and the stop button working. Until the
+    // window is up to block them, clicks and keys wait for the end of the job, so none
+    // of them starts a second command inside this one.
+    QCoreApplication::processEvents(progress_->isVisible() ? QEventLoop::AllEvents
+                                                           : QEventLoop::ExcludeUserInputEvents);
     return progress_ && !progress_->wasCanceled();
 }
 

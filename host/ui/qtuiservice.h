@@ -18,7 +18,8 @@ public:
                 TMessageType type = TMessageType::Confirmation) override;
     bool GetDate(QDate& date, const QString& caption = {}) override;
     bool InputText(const QString& caption, const QString& prompt, QString& value) override;
-    bool PickFromList(const QString& caption, const QStringList& items, int& index) override;
+    bool PickFromList(const QString& caption, const QStringList& items, int& index,
+                      const QString& prompt = {}) override;
 
     void SetBusy(bool busy) override;
     void ProgressStart(const QString& caption, int total) override;

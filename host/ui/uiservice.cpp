@@ -131,8 +131,9 @@ bool TScriptedUiService::InputText(const QString& caption, const QString& prompt
     return true;
 }
 
-bool TScriptedUiService::PickFromList(const QString& caption, const QStringList& items,
-                                      int& index) {
+bool TScriptedUiService::PickFromList(const QString& caption, const QStringList& items, int& index,
+                                      const QString& prompt) {
+    picks_.push_back({caption, prompt, items});
     int answer = -1;
     if (!Take(answer, caption) || answer < 0 || answer >= items.size())
         return false;

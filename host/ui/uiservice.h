@@ -26,8 +26,10 @@ public:
     // False when the user cancels; date holds the proposal and receives the choice.
     virtual bool GetDate(QDate& date, const QString& caption = {}) = 0;
     virtual bool InputText(const QString& caption, const QString& prompt, QString& value) = 0;
-    // index holds the proposal and receives the chosen row.
-    virtual bool PickFromList(const QString& caption, const QStringList& items, int& index) = 0;
+    // index holds the proposal and receives the chosen row; the prompt is the line above
+    // the list.
+    virtual bool PickFromList(const QString& caption, const QStringList& items, int& index,
+                              const QString& prompt = {}) = 0;
 
     virtual void SetBusy(bool busy) = 0;
     // A long job: start, then steps (false when the user asked to stop), then finish.
@@ -66,7 +68,9 @@ public:
     TAnswer Ask(const QString& text, TButtons buttons, TMessageType type) override;
     bool GetDate(QDate&, const QString&) override { return false; }
     bool InputText(const QString&, const QString&, QString&) override { return false; }
-    bool PickFromList(const QString&, const QStringList&, int&) override { return false; }
+    bool PickFromList(const QString&, const QStringList&, int&, const QString& = {}) override {
+        return false;
+    }
     void SetBusy(bool) override {}
     void ProgressStart(const QString& caption, int total) override;
     bool ProgressStep(int position, const QString& text) override;
@@ -85,6 +89,10 @@ public:
         TMessageType type;
         QString text;
     };
+    struct TPick {
+        QString caption, prompt;
+        QStringList items;
+    };
 
     TScriptedUiService& Answer(TAnswer answer);
     TScriptedUiService& AnswerDate(const QDate& date);  // an invalid date cancels
@@ -96,7 +104,8 @@ public:
     TAnswer Ask(const QString& text, TButtons buttons, TMessageType type) override;
     bool GetDate(QDate& date, const QString& caption) override;
     bool InputText(const QString& caption, const QString& prompt, QString& value) override;
-    bool PickFromList(const QString& caption, const QStringList& items, int& index) override;
+    bool PickFromList(const QString& caption, const QStringList& items, int& index,
+                      const QString& prompt = {}) override;
     void SetBusy(bool busy) override { busyDepth_ += busy ? 1 : -1; }
     void ProgressStart(const QString& caption, int total) override;
     bool ProgressStep(int position, const QString& text) override;
@@ -104,6 +113,7 @@ public:
 
     const std::vector<TShown>& Shown() const { return shown_; }  // messages and questions
     QString LastText() const { return shown_.empty() ? QString() : shown_.back().text; }
+    const std::vector<TPick>& Picks() const { return picks_; }  // every pick list offered
     const QStringList& Unexpected() const { return unexpected_; }
     bool AllAnswered() const { return script_.empty(); }
     int BusyDepth() const { return busyDepth_; }
@@ -118,6 +128,7 @@ private:
 
     std::deque<TStep> script_;
     std::vector<TShown> shown_;
+    std::vector<TPick> picks_;
     QStringList unexpected_;
     int busyDepth_ = 0;
     int progressSteps_ = 0;

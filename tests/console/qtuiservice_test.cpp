@@ -8,6 +8,7 @@
 #include <QMessageBox>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QThread>
 #include <QTimer>
 #include <functional>
 
@@ -142,6 +143,30 @@ TEST(QtUiService, ProgressStopsWhenTheUserCancels) {
     ui.ProgressFinish();
     EXPECT_TRUE(gone.isNull());
     EXPECT_TRUE(ui.ProgressStep(3));  // no job: nothing to stop
+}
+
+// A short job, a single document say, never flashes a window; a long one gets it once it
+// outlasts half a second, a busy bar when it has no total.
+TEST(QtUiService, ProgressShowsOnlyForALongJob) {
+    TQtUiService ui;
+    auto window = [] {
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            if (auto* p = qobject_cast<QProgressDialog*>(widget))
+                return p;
+        return static_cast<QProgressDialog*>(nullptr);
+    };
+    ui.ProgressStart("Auto kontiranje", 0);
+    ASSERT_NE(window(), nullptr);
+    EXPECT_FALSE(window()->isVisible());
+    EXPECT_TRUE(ui.ProgressStep(1, "R 1"));
+    EXPECT_FALSE(window()->isVisible());
+    QThread::msleep(600);
+    EXPECT_TRUE(ui.ProgressStep(2, "R 2"));
+    ASSERT_NE(window(), nullptr);
+    EXPECT_TRUE(window()->isVisible());
+    EXPECT_EQ(window()->labelText(), "Auto kontiranje\nR 2");
+    ui.ProgressFinish();
+    EXPECT_EQ(window(), nullptr);
 }
 
 }  // namespace

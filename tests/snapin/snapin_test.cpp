@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QPointer>
 #include <QTextStream>
 
 #include "console/cli/cli.h"
@@ -9,6 +10,10 @@
 #include "host/ui/uiservice.h"
 #include "journal/financialviewerform.h"
 #include "ledger/financialdm.h"
+#include "posting/autoconter.h"
+#include "posting/customconter.h"
+#include "posting/postingpackage.h"
+#include "snapin/financialpackage.h"
 #include "snapin/financialsnapin.h"
 #include "tests/host/testdatabase.h"
 
@@ -142,6 +147,10 @@ TEST_F(SnapinTest, LoadConnectsOnceAndRetriesWhenTheSecurityModuleIsMissing) {
     EXPECT_EQ(security->logins, 1);
     EXPECT_EQ(dm->Options().FinancialYear, 2013);
     EXPECT_EQ(dm->AutoToDate, QDate(2013, 12, 31));
+    // The automats' pickers reach the sibling modules through the console.
+    ASSERT_TRUE(dm->ModuleLookup);
+    EXPECT_EQ(dm->ModuleLookup(iid::Security), security);
+    EXPECT_EQ(dm->ModuleLookup(iid::Documents), nullptr);
     // The new-chart command stays hidden while the transition option is off.
     QAction* newChart = Snapin()->Viewer().Form()->FinancialAccountingNew;
     // The grid imposes no order of its own: the search decides it.
@@ -227,6 +236,52 @@ TEST_F(SnapinTest, OpenPreceptFindsTheVoucherOrItsParent) {
     EXPECT_EQ(opened, 3);
     EXPECT_EQ(ui.LastText(), "Ne možete otvoriti nalog jer već postoji otvoren nalog.");
     TFinancialSnapin::PreceptEditorOpener() = nullptr;
+}
+
+// The package's objects: the data module, then posting with its automats registered, then
+// the factory whose list runs that posting; all taken back, the screens first.
+TEST(Package, MakesItsObjectsInOrderAndTakesThemBack) {
+    ASSERT_EQ(FinancialDM(), nullptr);
+    std::weak_ptr<IAutomatLookup> automat;
+    QPointer<TFinancialViewerForm> form;
+    {
+        TFinancialPackage package;
+        TFinancialDM& dm = package.DM();
+        EXPECT_EQ(FinancialDM(), &dm);
+        EXPECT_EQ(PostingPackage(), &package.Posting());
+        EXPECT_FALSE(dm.Connected());
+        QStringList modules;
+        dm.GetModuleNames(modules);
+        EXPECT_EQ(modules, QStringList({"Dokument"}));
+        EXPECT_EQ(dm.GetTableNameByModuleName("Dokument"), "document");
+        const auto& registered = package.Posting().AutoConter().Automats();
+        ASSERT_EQ(registered.size(), 1u);
+        EXPECT_EQ(registered[0]->Kind(), 100);
+        EXPECT_EQ(registered[0], package.Posting().Automat(100));
+        EXPECT_EQ(package.Posting().Automat(50), nullptr);
+        EXPECT_TRUE(dm.CheckRuleExpression);
+        automat = dm.Automats[0];
+
+        auto console = std::make_shared<TTestConsole>();
+        ISnapinPtr snapin = package.Factory()->CreateSnapin(console);
+        ASSERT_TRUE(snapin);
+        form = static_cast<TFinancialSnapin&>(*snapin).Viewer().Form();
+        ASSERT_TRUE(form);
+        EXPECT_EQ(form->GetAutoConter(), &package.Posting().AutoConter());
+    }
+    EXPECT_TRUE(form.isNull());
+    EXPECT_TRUE(automat.expired());
+    EXPECT_EQ(PostingPackage(), nullptr);
+    EXPECT_EQ(FinancialDM(), nullptr);
+
+    // Posting leaves a data module as it found it.
+    TFinancialDM dm;
+    {
+        TPostingPackage posting(dm);
+        EXPECT_EQ(dm.Automats.size(), 1u);
+    }
+    EXPECT_TRUE(dm.Automats.empty());
+    EXPECT_FALSE(dm.CheckRuleExpression);
 }
 
 }  // namespace

@@ -1,0 +1,51 @@
+#include <QDir>
+#include <QFileInfo>
+#include <QImage>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include "host/data/dbinifile.h"
+#include "tests/posting/postingtest.h"
+
+namespace fin::test {
+namespace {
+
+using ConsoleAuto = TPostingTest;
+
+// The console with the real plug-in: "Auto" before the picture posts what waits, through
+// the list's own command and the package's posting objects.
+TEST_F(ConsoleAuto, TheListIsPicturedAfterAutomaticPosting) {
+    const qint64 goods = Product("Roba A");
+    const qint64 invoice = Document("R", QDate(2024, 3, 5), "12", partner, wholesale);
+    Item(invoice, goods, 2, 100, 80, 200);
+    const qint64 receipt = Document("K", QDate(2024, 3, 6), "7", partner, wholesale);
+    Item(receipt, goods, 1, 80, 80, 80);
+    Rule("R", "2040", "[Partner{X}]", "[UkProd]+[UkPDV]", "0", "[DokumentOpis]");
+    Rule("R", "6040", "", "0", "[UkProd]", "Prihod");
+    Rule("R", "4700", "", "0", "[UkPDV]", "PDV");
+    TDBIniFile(&Db()).WriteInteger("Financial", "FinancialYear", 2024);
+
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    const QString png = QDir(folder.path()).filePath(QStringLiteral("lista.png"));
+    QProcess console;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), QDir(folder.path()).filePath("config"));
+    env.insert(QStringLiteral("FINANSIJE_DB_NAME"), DatabaseName());
+    console.setProcessEnvironment(env);
+    console.start(QStringLiteral(CONSOLE_EXECUTABLE),
+                  {"--plugins", QFileInfo(QStringLiteral(FINANSIJE_PLUGIN)).absolutePath(),
+                   "--screenshot", png, "--auto"});
+    ASSERT_TRUE(console.waitForFinished(60000));
+    const QString err = QString::fromUtf8(console.readAllStandardError());
+    ASSERT_EQ(console.exitCode(), 0) << err.toStdString();
+    EXPECT_GT(PreceptOf(invoice), 0) << err.toStdString();
+    EXPECT_GT(PreceptOf(receipt), 0);
+    const QImage image(png, "PNG");
+    ASSERT_FALSE(image.isNull());
+    EXPECT_GT(image.width(), 300);
+}
+
+}  // namespace
+}  // namespace fin::test
