@@ -149,8 +149,8 @@ QVector<TAutoConter::TWaiting> TAutoConter::Waiting(int kind, const QString& ent
         a->OpenItems(dm_.AutoToDate, false, entityType, 0);
     }
     while (TCustomContoAutomat* next = GetFirstAutomat(kind)) {
-        waiting.append({next->ModuleName(), next->CurrentID(), next->GetDate(),
-                        next->CurrentCaption()});
+        waiting.append(
+            {next->ModuleName(), next->CurrentID(), next->GetDate(), next->CurrentCaption()});
         next->Skip();
     }
     for (TCustomContoAutomat* a : automats_) {

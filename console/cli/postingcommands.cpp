@@ -350,8 +350,8 @@ int Pending(const QStringList& raw, TCliContext& ctx) {
     }
     auto row = [&](const QString& module, const QString& id, const QString& date,
                    const QString& document) {
-        ctx.out << module.leftJustified(18) << id.rightJustified(8) << "  " << date.leftJustified(12)
-                << document << '\n';
+        ctx.out << module.leftJustified(18) << id.rightJustified(8) << "  "
+                << date.leftJustified(12) << document << '\n';
     };
     row(QStringLiteral("Modul"), QStringLiteral("Id"), QStringLiteral("Datum"),
         QStringLiteral("Dokument"));

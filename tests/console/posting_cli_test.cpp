@@ -56,6 +56,22 @@ TEST_F(PostingCli, PostRunsSelectByModuleTypeIdSingleAndDateAndTellWhatTheyMade)
     const qint64 september = Invoice(QDate(2024, 9, 1), "4");
     const qint64 november = Invoice(QDate(2024, 11, 1), "5");
 
+    // What waits, in the order a run would post it, touching nothing.
+    ASSERT_EQ(run({"post", "pending", "--module", "Dokument"}), 0) << run.err.toStdString();
+    QStringList rows = run.out.trimmed().split('\n');
+    ASSERT_EQ(rows.size(), 6) << run.out.toStdString();
+    EXPECT_TRUE(rows[0].startsWith("Modul"));
+    EXPECT_TRUE(rows[1].endsWith("K 3")) << rows[1].toStdString();
+    EXPECT_EQ(rows[1].section(' ', 1, -1, QString::SectionSkipEmpty).section(' ', 0, 0),
+              QString::number(february));
+    ASSERT_EQ(run({"post", "pending", "--module", "Dokument", "--type", "R", "--json"}), 0);
+    const QJsonArray waiting = Json(run.out).array();
+    ASSERT_EQ(waiting.size(), 4);
+    EXPECT_EQ(waiting[0].toObject()["id"].toInteger(), march);
+    EXPECT_EQ(waiting[3].toObject()["date"].toString(), "2024-11-01");
+    EXPECT_EQ(Count("precept"), 0);
+    EXPECT_EQ(run({"post", "pending", "--type", "R"}), 2);
+
     // Invoices up to the end of June: the K document of February waits.
     ASSERT_EQ(run({"post", "--module", "Dokument", "--type", "R", "--to", "2024-06-30"}), 0)
         << run.err.toStdString();
