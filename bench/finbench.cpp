@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "accounts/accountbrowser.h"
+#include "bench/processstatus.h"
 #include "host/common/rounding.h"
 #include "host/common/textformat.h"
 #include "host/data/query.h"
@@ -87,19 +88,6 @@ QString Ratio(double r) {
     return FormatFloat(QStringLiteral("0.00"), r, TNumberStyle::Display) + QStringLiteral("×");
 }
 
-// Kilobytes from a "Name:   1234 kB" line of /proc/self/status; ru_maxrss otherwise.
-qint64 StatusKb(const char* name) {
-    QFile f(QStringLiteral("/proc/self/status"));
-    if (f.open(QIODevice::ReadOnly)) {
-        const QByteArray key = QByteArray(name) + ':';
-        for (const QByteArray& line : f.readAll().split('\n'))
-            if (line.startsWith(key))
-                return line.mid(key.size()).trimmed().split(' ').value(0).toLongLong();
-    }
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return u.ru_maxrss;
-}
 qint64 PeakKb() {
     return StatusKb("VmHWM");
 }

@@ -15,6 +15,7 @@
 #include <memory>
 #include <vector>
 
+#include "bench/processstatus.h"
 #include "console/demo/demo.h"
 #include "console/standins/bank.h"
 #include "host/common/textformat.h"
@@ -33,17 +34,6 @@ constexpr int kYear = 2024;
 QTextStream& Out() {
     static QTextStream out(stdout);
     return out;
-}
-
-qint64 StatusKb(const char* name) {
-    QFile f(QStringLiteral("/proc/self/status"));
-    if (f.open(QIODevice::ReadOnly)) {
-        const QByteArray key = QByteArray(name) + ':';
-        for (const QByteArray& line : f.readAll().split('\n'))
-            if (line.startsWith(key))
-                return line.mid(key.size()).trimmed().split(' ').value(0).toLongLong();
-    }
-    return 0;
 }
 
 QString Num(double v, const char* pattern = "#,##0") {

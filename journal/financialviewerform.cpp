@@ -106,6 +106,19 @@ const TRegisterCommand kRegisterCommands[] = {
     {"AutoRegisterCommissionOut", "Odjava robe", 22, false},
 };
 
+// The user picks a source module, then one of its documents through the module's own
+// picker; false when either is declined.
+bool PickSourceDocument(TFinancialDM& dm, QString& module, qint64& id, QString& description) {
+    QStringList modules;
+    dm.GetModuleNames(modules);
+    int index = 0;
+    if (modules.isEmpty() || !Ui().PickFromList(res::REL_CAPT, modules, index, res::REL_PROMPT) ||
+        index < 0 || index >= modules.size())
+        return false;
+    module = modules[index];
+    return dm.GetEntityID(module, id, description);
+}
+
 }  // namespace
 
 TFinancialViewerForm::TFinancialViewerForm(TFinancialDM& dm, QWidget* parent)
@@ -368,16 +381,9 @@ void TFinancialViewerForm::AutoContingAllKindExecute(const QAction* command) {
 void TFinancialViewerForm::AutoContingChooseRelatedEntityExecute() {
     if (!FilterGuard())
         return;
-    QStringList modules;
-    dm_.GetModuleNames(modules);
-    int index = 0;
-    if (modules.isEmpty() || !Ui().PickFromList(res::REL_CAPT, modules, index, res::REL_PROMPT) ||
-        index < 0 || index >= modules.size())
-        return;
-    const QString module = modules[index];
+    QString module, description;
     qint64 id = 0;
-    QString description;
-    if (!dm_.GetEntityID(module, id, description))
+    if (!PickSourceDocument(dm_, module, id, description))
         return;
     // The kinds by module name, first match wins; another name posts nothing.
     const std::pair<QString, int> kinds[] = {{res::FIN_MOD_DOCUMENT_NAME, kDocuments},
@@ -556,16 +562,9 @@ void TFinancialNavigatorForm::PickRelatedEntity() {
         if (choice != 0)
             return;
     }
-    QStringList modules;
-    dm_.GetModuleNames(modules);
-    int index = 0;
-    if (modules.isEmpty() || !Ui().PickFromList(res::REL_CAPT, modules, index, res::REL_PROMPT) ||
-        index < 0 || index >= modules.size())
-        return;
-    const QString module = modules[index];
+    QString module, description;
     qint64 id = 0;
-    QString description;
-    if (!dm_.GetEntityID(module, id, description))
+    if (!PickSourceDocument(dm_, module, id, description))
         return;
     foreignId_ = id;
     foreignTable_ = dm_.GetTableNameByModuleName(module);

@@ -35,18 +35,11 @@ const char* RateKind(double rate) {
     return nullptr;
 }
 
-const QSet<QString>& FixedNames() {
-    static const QSet<QString> names = [] {
-        QSet<QString> s;
-        for (const QString& n : DocumentFixedNames().names)
-            s.insert(n.toLower());
-        return s;
-    }();
-    return names;
-}
-
+// Whether the list names a variable; the conter builds names in their listed letter case.
 bool Listed(const QString& body) {
-    return FixedNames().contains((QLatin1Char('[') + body + QLatin1Char(']')).toLower());
+    static const QSet<QString> names(DocumentFixedNames().names.begin(),
+                                     DocumentFixedNames().names.end());
+    return names.contains(QLatin1Char('[') + body + QLatin1Char(']'));
 }
 
 }  // namespace

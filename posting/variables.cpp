@@ -10,18 +10,24 @@ TVariableList::TVariableList(std::shared_ptr<const TVariableList> base) : base_(
     Q_ASSERT(!base_ || !base_->base_);
 }
 
-int TVariableList::OwnIndex(const QString& key) const {
-    auto it = index_.constFind(key);
+size_t qHash(const TVariableList::TKey& key, size_t seed) noexcept {
+    size_t h = seed;
+    for (const QChar c : key.name)
+        h = h * 31 + c.toLower().unicode();
+    return h;
+}
+
+int TVariableList::OwnIndex(const QString& name) const {
+    auto it = index_.constFind(TKey{name});
     return it == index_.constEnd() ? -1 : *it;
 }
 
 const QString* TVariableList::Find(const QString& name) const {
-    const QString key = Key(name);
-    if (const int i = OwnIndex(key); i >= 0)
+    if (const int i = OwnIndex(name); i >= 0)
         return &entries_[i].value;
     if (!base_)
         return nullptr;
-    const int b = base_->OwnIndex(key);
+    const int b = base_->OwnIndex(name);
     if (b < 0)
         return nullptr;
     if (auto it = overrides_.constFind(b); it != overrides_.constEnd())
@@ -35,22 +41,21 @@ QString TVariableList::Value(const QString& name) const {
 }
 
 void TVariableList::SetValue(const QString& name, const QString& value) {
-    const QString key = Key(name);
-    if (const int i = OwnIndex(key); i >= 0) {
+    if (const int i = OwnIndex(name); i >= 0) {
         if (!value.isEmpty()) {
             entries_[i].value = value;
             return;
         }
         // Removing is rare (an empty text); the positions after it close up.
         entries_.erase(entries_.begin() + i);
-        index_.remove(key);
+        index_.remove(TKey{name});
         for (auto it = index_.begin(); it != index_.end(); ++it)
             if (*it > i)
                 --*it;
         return;
     }
     if (base_) {
-        const int b = base_->OwnIndex(key);
+        const int b = base_->OwnIndex(name);
         auto it = overrides_.find(b);
         const bool inBase = b >= 0 && !(it != overrides_.end() && it->removed);
         if (inBase) {
@@ -62,7 +67,7 @@ void TVariableList::SetValue(const QString& name, const QString& value) {
     if (value.isEmpty())
         return;
     entries_.push_back({name, value, false});
-    index_.insert(key, static_cast<int>(entries_.size()) - 1);
+    index_.insert(TKey{name}, static_cast<int>(entries_.size()) - 1);
 }
 
 int TVariableList::Count() const {

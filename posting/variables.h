@@ -47,12 +47,20 @@ private:
         QString value;
         bool removed = false;
     };
-    static QString Key(const QString& name) { return name.toLower(); }
-    int OwnIndex(const QString& key) const;
+    // A name as the index holds it: compared and hashed without regard to letter case,
+    // without a lower-case copy at every look-up.
+    struct TKey {
+        QString name;
+        bool operator==(const TKey& other) const {
+            return name.compare(other.name, Qt::CaseInsensitive) == 0;
+        }
+    };
+    friend size_t qHash(const TKey& key, size_t seed) noexcept;
+    int OwnIndex(const QString& name) const;
 
     std::shared_ptr<const TVariableList> base_;
     std::vector<TEntry> entries_;
-    QHash<QString, int> index_;     // lower-case name -> entry
+    QHash<TKey, int> index_;        // name -> entry
     QHash<int, TEntry> overrides_;  // base entry -> this list's value or removal
 };
 
