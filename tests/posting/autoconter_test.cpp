@@ -243,6 +243,27 @@ TEST_F(Driver, AFailedDocumentLeavesNothingHalfWritten) {
     EXPECT_EQ(PostAll(), 2);
     EXPECT_EQ(HalfWritten(), 0);
 
+    // A document another user deletes after the selection is passed over; a document
+    // without lines still gets its voucher, without lines.
+    const qint64 gone = Invoice(QDate(2024, 5, 20), "obrisan");
+    const qint64 empty = Document("R", QDate(2024, 5, 21), "prazan", partner);
+    {
+        TWatchingUi deleting;
+        SetUi(&deleting);
+        deleting.onStep = [&](int step) {
+            if (step == 1)
+                Db().Execute("DELETE FROM document WHERE documentid = ?", {gone});
+        };
+        Invoice(QDate(2024, 5, 19), "prvi");
+        EXPECT_EQ(PostAll(), 2);
+        SetUi(&ui);
+    }
+    EXPECT_EQ(PreceptOf(gone), 0);
+    ASSERT_GT(PreceptOf(empty), 0);
+    EXPECT_TRUE(Lines(PreceptOf(empty)).isEmpty());
+    Db().Execute("DELETE FROM precept WHERE preceptid = ?", {PreceptOf(empty)});
+    Db().Execute("DELETE FROM document WHERE documentid = ?", {empty});
+
     // A connection lost between documents comes back for the next one; lost inside one, the
     // run ends cleanly and the flags are cleared on a new connection.
     for (int i = 4; i <= 6; ++i)
@@ -296,7 +317,7 @@ TEST_F(Driver, AFailedDocumentLeavesNothingHalfWritten) {
     EXPECT_EQ(HalfWritten(), 0);
     EXPECT_FALSE(Flag("0"));
     EXPECT_EQ(PostAll(), 1);
-    EXPECT_EQ(Precepts(), 8);
+    EXPECT_EQ(Precepts(), 9);
     EXPECT_EQ(Doubles(), 0);
 }
 
