@@ -111,8 +111,7 @@ TAutoConterResult TAutoConter::Execute(bool single, int kind, const QString& ent
             ++done;
             if (single)
                 break;
-            if (!progress.Step(done,
-                               res::AUTO_CONTER_STEP.arg(done).arg(result.found).arg(caption))) {
+            if (!progress.Step(done, caption)) {
                 result.cancelled = true;
                 break;
             }

@@ -8,7 +8,6 @@ namespace fin::res {
 inline const QString AUTO_CONTER_WRN = QStringLiteral(
     "Ne možete raditi auto kontiranje, jer drugi korisnik radi isto auto kontiranje!");
 inline const QString AUTO_CONTER_CAPT = QStringLiteral("Auto kontiranje");
-inline const QString AUTO_CONTER_STEP = QStringLiteral("%1 od %2: %3");
 inline const QString DOC_PRE_DESC = QStringLiteral("%1 - automatski kreirano");
 inline const QString INV_EXP_ERR = QStringLiteral("Neispravan izraz");
 inline const QString VARS_CAPT = QStringLiteral("Promenljive");

@@ -88,33 +88,6 @@ QVector<TCliCommand>& CliCommands() {
     return commands;
 }
 
-void TCliProgress::Step(qint64 done, qint64 total, const QString& current) {
-    const QString text = label_ + QStringLiteral(": ") + QString::number(done) +
-                         QStringLiteral(" od ") + QString::number(total);
-    if (ctx_.errIsTerminal) {
-        QString line = current.isEmpty() ? text : text + QStringLiteral(" (") + current + ')';
-        // Cleared to the end, so a shorter line leaves nothing of the last one.
-        ctx_.err << '\r' << line << "\x1b[K";
-        ctx_.err.flush();
-        open_ = true;
-        return;
-    }
-    const int tenth = total > 0 ? static_cast<int>(done * 10 / total) : 10;
-    if (tenth == lastTenth_)
-        return;
-    lastTenth_ = tenth;
-    ctx_.err << text << '\n';
-    ctx_.err.flush();
-}
-
-void TCliProgress::Finish() {
-    if (!open_)
-        return;
-    open_ = false;
-    ctx_.err << '\n';
-    ctx_.err.flush();
-}
-
 TCliUi::TCliUi(TCliContext& context) : ctx_(context), previous_(&Ui()) {
     SetUi(this);
 }
@@ -147,9 +120,7 @@ void TCliUi::ProgressStart(const QString& caption, int total) {
 bool TCliUi::ProgressStep(int position, const QString& text) {
     if (!progress_)
         return true;
-    // A job's step text may start with the count the line shows already ("3 od 12: R 7").
-    const QString count = QStringLiteral("%1 od %2: ").arg(position).arg(total_);
-    progress_->Step(position, total_, text.startsWith(count) ? text.mid(count.size()) : text);
+    progress_->Step(position, total_, text);
     return true;
 }
 

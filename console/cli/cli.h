@@ -3,7 +3,9 @@
 #include <QStringList>
 #include <QTextStream>
 #include <functional>
+
 #include <memory>
+#include "host/ui/progressline.h"
 
 #include "host/ui/uiservice.h"
 
@@ -20,23 +22,16 @@ struct TCliContext {
     bool errIsTerminal = false;  // standard error is a terminal a person watches
 };
 
-// Progress of a long job on standard error: on a terminal one line rewritten in place,
-// otherwise a plain line at every tenth of the way; a line break when it is done.
-class TCliProgress {
+// Progress of a long job on the command's standard error.
+class TCliProgress : public TProgressLine {
 public:
-    TCliProgress(TCliContext& context, QString label) : ctx_(context), label_(std::move(label)) {}
-    ~TCliProgress() { Finish(); }
-    TCliProgress(const TCliProgress&) = delete;
-    TCliProgress& operator=(const TCliProgress&) = delete;
-
-    void Step(qint64 done, qint64 total, const QString& current = {});
-    void Finish();
-
-private:
-    TCliContext& ctx_;
-    QString label_;
-    int lastTenth_ = 0;  // nothing is said before the first tenth
-    bool open_ = false;  // a rewritten line waits for its line break
+    TCliProgress(TCliContext& context, QString label)
+        : TProgressLine(
+              [&context](const QString& text) {
+                  context.err << text;
+                  context.err.flush();
+              },
+              context.errIsTerminal, std::move(label)) {}
 };
 
 // The UI service while a command runs: messages go to the command's error stream, every

@@ -181,8 +181,13 @@ void TQtUiService::ProgressStart(const QString& caption, int total) {
 bool TQtUiService::ProgressStep(int position, const QString& text) {
     if (!progress_)
         return true;
+    // "3 od 12: R 7": how far the job is, and what it works on.
+    QString label = progress_->maximum() > 0
+                        ? QStringLiteral("%1 od %2").arg(position).arg(progress_->maximum())
+                        : QString();
     if (!text.isEmpty())
-        progress_->setLabelText(progress_->windowTitle() + QLatin1Char('\n') + text);
+        label += (label.isEmpty() ? QString() : QStringLiteral(": ")) + text;
+    progress_->setLabelText(progress_->windowTitle() + QLatin1Char('\n') + label);
     if (progress_->maximum() > 0)
         progress_->setValue(std::min(position, progress_->maximum()));
     // Keeps the window painted, the clock running and the stop button working. Until the

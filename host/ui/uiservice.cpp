@@ -1,5 +1,7 @@
 #include "host/ui/uiservice.h"
 
+#include <unistd.h>
+
 #include <cstdio>
 
 namespace fin {
@@ -46,20 +48,23 @@ TAnswer TStdErrUiService::Ask(const QString& text, TButtons buttons, TMessageTyp
 }
 
 void TStdErrUiService::ProgressStart(const QString& caption, int total) {
-    caption_ = caption;
     total_ = total;
+    progress_ = std::make_unique<TProgressLine>(
+        [](const QString& text) {
+            std::fputs(text.toUtf8().constData(), stderr);
+            std::fflush(stderr);
+        },
+        isatty(fileno(stderr)) == 1, caption);
 }
 
 bool TStdErrUiService::ProgressStep(int position, const QString& text) {
-    std::fprintf(stderr, "\r%s: %d/%d %s", caption_.toUtf8().constData(), position, total_,
-                 text.toUtf8().constData());
+    if (progress_)
+        progress_->Step(position, total_, text);
     return true;
 }
 
 void TStdErrUiService::ProgressFinish() {
-    if (total_ > 0)
-        std::fputc('\n', stderr);
-    total_ = 0;
+    progress_.reset();
 }
 
 TScriptedUiService& TScriptedUiService::Answer(TAnswer answer) {

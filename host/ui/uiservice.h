@@ -4,8 +4,11 @@
 #include <QString>
 #include <QStringList>
 #include <deque>
+#include <memory>
 #include <variant>
 #include <vector>
+
+#include "host/ui/progressline.h"
 
 namespace fin {
 
@@ -77,7 +80,7 @@ public:
     void ProgressFinish() override;
 
 private:
-    QString caption_;
+    std::unique_ptr<TProgressLine> progress_;
     int total_ = 0;
 };
 

@@ -135,7 +135,7 @@ TEST(QtUiService, ProgressStopsWhenTheUserCancels) {
             progress = p;
     ASSERT_NE(progress, nullptr);
     EXPECT_EQ(progress->value(), 1);
-    EXPECT_EQ(progress->labelText(), "Knjiženje\nnalog 1");
+    EXPECT_EQ(progress->labelText(), "Knjiženje\n1 od 10: nalog 1");
     EXPECT_EQ(ButtonTexts(progress), QStringList({"Prekini"}));
     progress->cancel();
     EXPECT_FALSE(ui.ProgressStep(2));
