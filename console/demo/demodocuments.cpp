@@ -453,8 +453,9 @@ private:
         const qint64 statement = nextStatement_++;
         statements_.Add({statement, Id(refs_.bankAccount), QStringLiteral("AV-%1").arg(statement),
                          doc_.date, QStringLiteral("I"), refs_.home});
-        statementItems_.Add({statement, doc_.partner, received ? gross : 0.0,
-                             received ? 0.0 : gross, QStringLiteral("Avans"), doc_.id});
+        // As on the statement: a customer's money is a credit, a supplier's a debit.
+        statementItems_.Add({statement, doc_.partner, received ? 0.0 : gross,
+                             received ? gross : 0.0, QStringLiteral("Avans"), doc_.id});
         (received ? customerAdvances_ : supplierAdvances_)[doc_.partner] << doc_.id;
     }
 

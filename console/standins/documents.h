@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "host/console/interfaces.h"
+#include "console/standins/picker.h"
 
 namespace fin {
 
@@ -11,11 +11,12 @@ namespace fin {
 class TDocumentsModule : public IDocuments {
 public:
     explicit TDocumentsModule(std::shared_ptr<ISecurity> security)
-        : security_(std::move(security)) {}
+        : connection_(std::move(security)) {}
+    explicit TDocumentsModule(TConnection& connection) : connection_(connection) {}
     bool SelectDocument(qint64& id, QString& text1, QString& text2) override;
 
 private:
-    std::shared_ptr<ISecurity> security_;
+    TModuleConnection connection_;
 };
 
 }  // namespace fin

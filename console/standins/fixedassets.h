@@ -1,13 +1,22 @@
 #pragma once
 
-#include "host/console/interfaces.h"
+#include <memory>
+
+#include "console/standins/picker.h"
 
 namespace fin {
 
-// The services of the fixed-asset module: assets and their depreciation.
-class IFixedAssets : public IInterface {};
+// Stands in for the fixed-asset module until it is part of the suite: its picker is a
+// pick list over table fadocument.
+class TFixedAssetsModule : public IFixedAssets {
+public:
+    explicit TFixedAssetsModule(std::shared_ptr<ISecurity> security)
+        : connection_(std::move(security)) {}
+    explicit TFixedAssetsModule(TConnection& connection) : connection_(connection) {}
+    bool SelectDocument(qint64& id, QString& text) override;
 
-// Stands in for the module until it is part of the suite; it offers nothing yet.
-class TFixedAssetsModule : public IFixedAssets {};
+private:
+    TModuleConnection connection_;
+};
 
 }  // namespace fin

@@ -1,13 +1,22 @@
 #pragma once
 
-#include "host/console/interfaces.h"
+#include <memory>
+
+#include "console/standins/picker.h"
 
 namespace fin {
 
-// The services of the production module: products, stock and work orders.
-class IProduction : public IInterface {};
+// Stands in for the production module until it is part of the suite: its picker is a
+// pick list over table errand.
+class TProductionModule : public IProduction {
+public:
+    explicit TProductionModule(std::shared_ptr<ISecurity> security)
+        : connection_(std::move(security)) {}
+    explicit TProductionModule(TConnection& connection) : connection_(connection) {}
+    bool SelectErrand(qint64& id, QString& text1, QString& text2) override;
 
-// Stands in for the module until it is part of the suite; it offers nothing yet.
-class TProductionModule : public IProduction {};
+private:
+    TModuleConnection connection_;
+};
 
 }  // namespace fin

@@ -130,6 +130,31 @@ public:
     virtual bool SelectDocument(qint64& id, QString& text1, QString& text2) = 0;
 };
 
+// The bank module as the ledger uses it: its payments and its picker of bank statements
+// and cash journals.
+class IBank : public IBankPayments {
+public:
+    // Lets the user pick one statement; false when nothing was picked. The two texts
+    // identify it to people (its kind and its number).
+    virtual bool SelectStatement(qint64& id, QString& text1, QString& text2) = 0;
+};
+
+// The production module as the ledger uses it: its errand picker.
+class IProduction : public IInterface {
+public:
+    // Lets the user pick one errand; false when nothing was picked. The two texts identify
+    // it to people (its kind and its number).
+    virtual bool SelectErrand(qint64& id, QString& text1, QString& text2) = 0;
+};
+
+// The fixed-asset module as the ledger uses it: its document picker.
+class IFixedAssets : public IInterface {
+public:
+    // Lets the user pick one fixed-asset document; false when nothing was picked. The text
+    // identifies it to people.
+    virtual bool SelectDocument(qint64& id, QString& text) = 0;
+};
+
 class TConnection;
 
 // A user as the security module describes one.

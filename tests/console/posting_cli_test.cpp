@@ -231,7 +231,7 @@ TEST_F(PostingCli, PreviewShowsVariablesLinesAndNotesAndWritesNothing) {
         "'2024-03-07', 'I')");
     Db().Execute(
         "INSERT INTO bankstatementitem (bankstatementid, partnerid, debit, credit, documentid) "
-        "VALUES (?, ?, 150, 30, ?)",
+        "VALUES (?, ?, 30, 150, ?)",
         {Db().LastInsertId(), partner, advance});
     ASSERT_EQ(run({"post", "preview", "--module", "Dokument", "--id", QString::number(advance),
                    "--json"}),
