@@ -2,13 +2,16 @@
 
 #include <QRegularExpression>
 #include <QSet>
+#include <algorithm>
 #include <memory>
+#include <span>
 
 #include "host/common/captions.h"
 #include "host/data/dbinifile.h"
 #include "host/data/query.h"
 #include "ledger/financialdm.h"
 #include "ledger/ledgercaptions.h"
+#include "posting/customconter.h"
 #include "posting/documentconter.h"
 #include "posting/postingcaptions.h"
 #include "posting/postingpackage.h"
@@ -34,8 +37,12 @@ struct TStandardRule {
 // Wholesale goods are kept at purchase value on 1320 by warehouse; shops keep theirs at
 // retail value with tax on 1340 by warehouse, with the margin and the tax built into the
 // price on 1349. Advances are closed by the final invoice with their tax reversed.
-const TStandardRule kRules[] = {
-    // A: advance invoice issued for an advance received (the bank posts the money).
+const TStandardRule kDocumentRules[] = {
+    // A: advance invoice issued for an advance received. The bank posted the money to the
+    // customer; the invoice moves it to the advances received and takes out its tax.
+    {"A", "2040", "2020", "[Partner{X}]", "[UkProd]-[UkRab]+[UkPDV]", "0",
+     "Primljeni avans - [DokumentOpis]"},
+    {"A", "4300", "4300", "[Partner{X}]", "0", "[UkProd]-[UkRab]+[UkPDV]", "Primljeni avans"},
     {"A", "4300", "4300", "[Partner{X}]", "[UkPDVOpstaStopa]+[UkPDVPosebnaStopa]", "0",
      "PDV iz avansa - [DokumentOpis]"},
     {"A", "4720", "4720", "", "0", "[UkPDVOpstaStopa]", "PDV na primljeni avans 20%"},
@@ -137,7 +144,10 @@ const TStandardRule kRules[] = {
     {"N", "1320", "1320", "[Magacin1]", "![UkRaz]", "0", "Nivelacija - [DokumentOpis]"},
     {"N", "1329", "1329", "", "0", "![UkRaz]", "Razlika u ceni"},
 
-    // Q: advance invoice received for an advance paid (the bank posts the money).
+    // Q: advance invoice received for an advance paid. The bank posted the money to the
+    // supplier; the invoice moves it to the advances paid and takes out its tax.
+    {"Q", "1500", "1500", "[Partner{X}]", "[UkFak]+[UkPDV]", "0", "Dati avans - [DokumentOpis]"},
+    {"Q", "4350", "4330", "[Partner{X}]", "0", "[UkFak]+[UkPDV]", "Dati avans"},
     {"Q", "2720", "2720", "", "[UkPDVOpstaStopa]", "0", "PDV u datom avansu 20%"},
     {"Q", "2730", "2730", "", "[UkPDVPosebnaStopa]", "0", "PDV u datom avansu 10%"},
     {"Q", "1500", "1500", "[Partner{X}]", "0", "[UkPDVOpstaStopa]+[UkPDVPosebnaStopa]",
@@ -213,6 +223,73 @@ const TStandardRule kRules[] = {
     {"Z", "4710", "4710", "", "0", "[UkPDVPosebnaStopa]", "PDV 10%"},
 };
 
+// Bank statements (I) and cash journals (B). A statement line's debit is money paid out,
+// its credit money received: a supplier paid is debited, a customer paying is credited, a
+// line without partner (fees, salaries, taxes, cash) waits on 2280 for the accountant to
+// assign it. The money account takes the totals on the opposite sides: the company's
+// account by its sub-account on 2410, a foreign-currency one on 2440, the cash box on
+// 2430. Partners paid through a foreign-currency statement are the foreign ones. A "!"
+// moves a negative amount (a refund) to the other side.
+const TStandardRule kBankRules[] = {
+    {"I", "2410", "2410", "[Banka{X}]", "![UkPotrazuje]*(1-[IzvodDevizni])", "0", "[IzvodOpis]"},
+    {"I", "2410", "2410", "[Banka{X}]", "0", "![UkDuguje]*(1-[IzvodDevizni])", "[IzvodOpis]"},
+    {"I", "2440", "2440", "[Banka{X}]", "![UkPotrazuje]*[IzvodDevizni]", "0", "[IzvodOpis]"},
+    {"I", "2440", "2440", "[Banka{X}]", "0", "![UkDuguje]*[IzvodDevizni]", "[IzvodOpis]"},
+    {"I", "4350", "4330", "[Dobavljac{X}]", "![DobavljacDuguje{X}]*(1-[IzvodDevizni])", "0",
+     "[DobavljacOpis{X}]"},
+    {"I", "4360", "4340", "[Dobavljac{X}]", "![DobavljacDuguje{X}]*[IzvodDevizni]", "0",
+     "[DobavljacOpis{X}]"},
+    {"I", "2040", "2020", "[Kupac{X}]", "0", "![KupacPotrazuje{X}]*(1-[IzvodDevizni])",
+     "[KupacOpis{X}]"},
+    {"I", "2050", "2030", "[Kupac{X}]", "0", "![KupacPotrazuje{X}]*[IzvodDevizni]",
+     "[KupacOpis{X}]"},
+    {"I", "2280", "2280", "[Razno{X}]", "![RaznoDuguje{X}]", "0", "[RaznoOpis{X}]"},
+
+    {"B", "2430", "2430", "", "![UkPotrazuje]", "0", "[BlagajnaOpis]"},
+    {"B", "2430", "2430", "", "0", "![UkDuguje]", "[BlagajnaOpis]"},
+    {"B", "4350", "4330", "[Dobavljac{X}]", "![DobavljacDuguje{X}]*(1-[IzvodDevizni])", "0",
+     "[DobavljacOpis{X}]"},
+    {"B", "4360", "4340", "[Dobavljac{X}]", "![DobavljacDuguje{X}]*[IzvodDevizni]", "0",
+     "[DobavljacOpis{X}]"},
+    {"B", "2040", "2020", "[Kupac{X}]", "0", "![KupacPotrazuje{X}]*(1-[IzvodDevizni])",
+     "[KupacOpis{X}]"},
+    {"B", "2050", "2030", "[Kupac{X}]", "0", "![KupacPotrazuje{X}]*[IzvodDevizni]",
+     "[KupacOpis{X}]"},
+    {"B", "2280", "2280", "[Razno{X}]", "![RaznoDuguje{X}]", "0", "[RaznoOpis{X}]"},
+};
+
+// A closed work order (R): its costs go into work in progress as an increase of the
+// inventories of products; the finished products received against it (already on 1200
+// from their receipts) leave work in progress as its decrease.
+const TStandardRule kProductionRules[] = {
+    {"R", "1100", "1100", "", "[TrosDirMat]", "0", "Direktni materijal"},
+    {"R", "1100", "1100", "", "[TrosDirRad]", "0", "Direktan rad"},
+    {"R", "1100", "1100", "", "[TrosOpsti]", "0", "Opšti troškovi proizvodnje"},
+    {"R", "6300", "6300", "", "0", "[TrosDirMat]+[TrosDirRad]+[TrosOpsti]",
+     "Povećanje vrednosti nedovršene proizvodnje"},
+    {"R", "6310", "6310", "", "[VredGotProiz]", "0", "Smanjenje vrednosti nedovršene proizvodnje"},
+    {"R", "1100", "1100", "", "0", "[VredGotProiz]", "Završeni gotovi proizvodi"},
+};
+
+// Fixed-asset documents: activation (A) out of equipment being prepared, write-off (R) with
+// its loss, depreciation (O). The changes of purchase value and of accumulated depreciation
+// go to equipment and its value adjustment, a negative change to the other side; what they
+// change of the book value goes to the type's own account.
+const TStandardRule kFixedAssetRules[] = {
+    {"A", "0230", "0230", "", "![RazNabVr]", "0", "Aktivirana oprema"},
+    {"A", "0292", "0292", "", "0", "![RazIspVr]", "Ispravka vrednosti aktivirane opreme"},
+    {"A", "0260", "0270", "", "0", "!([RazNabVr]-[RazIspVr])", "Oprema u pripremi aktivirana"},
+
+    {"R", "0230", "0230", "", "![RazNabVr]", "0", "Rashodovana oprema"},
+    {"R", "0292", "0292", "", "0", "![RazIspVr]", "Ispravka vrednosti rashodovane opreme"},
+    {"R", "5700", "5700", "", "!([RazIspVr]-[RazNabVr])", "0",
+     "Neotpisana vrednost rashodovane opreme"},
+
+    {"O", "5400", "5400", "", "!([RazIspVr]-[RazNabVr])", "0", "Amortizacija opreme"},
+    {"O", "0292", "0292", "", "0", "![RazIspVr]", "Ispravka vrednosti opreme"},
+    {"O", "0230", "0230", "", "![RazNabVr]", "0", "Promena nabavne vrednosti opreme"},
+};
+
 // The account of an expense received on a U document, found by the expense's name; an
 // expense not named here goes to the default.
 struct TExpenseAccount {
@@ -235,10 +312,34 @@ const TExpenseAccount kExpenseAccounts[] = {
 const TExpenseAccount kDefaultExpenseAccount = {"", "5500", "5500"};
 
 // The system voucher type of each document type.
-const std::pair<char, int> kVoucherTypes[] = {
+const std::pair<char, int> kDocumentVoucherTypes[] = {
     {'A', 18}, {'C', 20}, {'F', 21}, {'G', 10}, {'I', 8}, {'K', 2},  {'L', 14}, {'M', 7},  {'N', 4},
     {'Q', 17}, {'R', 3},  {'S', 11}, {'T', 9},  {'U', 1}, {'V', 13}, {'W', 22}, {'Z', 12},
 };
+const std::pair<char, int> kBankVoucherTypes[] = {{'I', 5}, {'B', 6}};
+const std::pair<char, int> kProductionVoucherTypes[] = {{'R', 15}};
+const std::pair<char, int> kFixedAssetVoucherTypes[] = {{'A', 16}, {'R', 16}, {'O', 16}};
+
+// The rules and voucher types of one source module, by entity type.
+struct TModuleRules {
+    const QString& module;
+    std::span<const TStandardRule> rules;
+    std::span<const std::pair<char, int>> voucherTypes;  // every entity type with rules
+};
+
+const TModuleRules kModules[] = {
+    {res::FIN_MOD_DOCUMENT_NAME, kDocumentRules, kDocumentVoucherTypes},
+    {res::FIN_MOD_BANK_NAME, kBankRules, kBankVoucherTypes},
+    {res::FIN_MOD_PRODUCTION_NAME, kProductionRules, kProductionVoucherTypes},
+    {res::FIN_MOD_FA_NAME, kFixedAssetRules, kFixedAssetVoucherTypes},
+};
+
+// Rules are stored only through the expression check of their module's conter.
+bool HasConter(const QString& module) {
+    const auto& classes = ConterClasses();
+    return std::any_of(classes.begin(), classes.end(),
+                       [&](const TConterClass& c) { return c.moduleName == module; });
+}
 
 // "[Name*]" -> "([NameM]+[NameU]+...)" over every product-type letter.
 QString ExpandTypes(const QString& text) {
@@ -266,14 +367,23 @@ struct TRuleRow {
     }
 };
 
-QVector<TRuleRow> StandardRows(TConnection& c) {
+TRuleRow Row(const TStandardRule& r) {
+    return {QString::fromLatin1(r.type),
+            QString::fromLatin1(r.conto),
+            QString::fromLatin1(r.contoNew),
+            QString::fromLatin1(r.subaccount),
+            ExpandTypes(QString::fromUtf8(r.debit)),
+            ExpandTypes(QString::fromUtf8(r.credit)),
+            QString::fromUtf8(r.description)};
+}
+
+// The rules of a module; the documents' also have a line per expense the company knows.
+QVector<TRuleRow> StandardRows(TConnection& c, const TModuleRules& m) {
     QVector<TRuleRow> rows;
-    for (const TStandardRule& r : kRules)
-        rows.append({QString::fromLatin1(r.type), QString::fromLatin1(r.conto),
-                     QString::fromLatin1(r.contoNew), QString::fromLatin1(r.subaccount),
-                     ExpandTypes(QString::fromUtf8(r.debit)),
-                     ExpandTypes(QString::fromUtf8(r.credit)), QString::fromUtf8(r.description)});
-    // One line per expense the company knows, by its value variable.
+    for (const TStandardRule& r : m.rules)
+        rows.append(Row(r));
+    if (m.module != res::FIN_MOD_DOCUMENT_NAME)
+        return rows;
     for (const auto& row :
          c.Select(QStringLiteral("SELECT expenseid, name FROM expense ORDER BY expenseid")).rows) {
         const QString name = row[1].toString();
@@ -290,6 +400,41 @@ QVector<TRuleRow> StandardRows(TConnection& c) {
     return rows;
 }
 
+// Adds the rules of one module and entity type that are not there yet; how many.
+int InstallRules(TQuery& rules, const QString& module, const QString& type,
+                 const QVector<TRuleRow>& rows) {
+    rules.Close();
+    rules.ParamByName(QStringLiteral("ModuleName")).SetValue(module);
+    rules.ParamByName(QStringLiteral("EntityName")).SetValue(type);
+    rules.Open();
+    QSet<QString> present;
+    for (rules.First(); !rules.Eof(); rules.Next()) {
+        TRuleRow r;
+        for (auto [field, value] :
+             {std::pair{"conto", &r.conto}, std::pair{"contonew", &r.contonew},
+              std::pair{"subaccount", &r.subaccount}, std::pair{"debitexp", &r.debit},
+              std::pair{"creditexp", &r.credit}, std::pair{"descriptionfmt", &r.description}})
+            *value = rules.FieldByName(QString::fromLatin1(field)).AsString();
+        present.insert(r.Key());
+    }
+    int added = 0;
+    for (const TRuleRow& r : rows) {
+        if (r.type != type || present.contains(r.Key()))
+            continue;
+        rules.Append();
+        rules.FieldByName(QStringLiteral("conto")).SetValue(r.conto);
+        rules.FieldByName(QStringLiteral("contonew")).SetValue(r.contonew);
+        rules.FieldByName(QStringLiteral("subaccount")).SetValue(r.subaccount);
+        rules.FieldByName(QStringLiteral("debitexp")).SetValue(r.debit);
+        rules.FieldByName(QStringLiteral("creditexp")).SetValue(r.credit);
+        rules.FieldByName(QStringLiteral("descriptionfmt")).SetValue(r.description);
+        rules.Post();
+        present.insert(r.Key());
+        ++added;
+    }
+    return added;
+}
+
 }  // namespace
 
 int InstallStandardRules(TFinancialDM& dm) {
@@ -299,57 +444,29 @@ int InstallStandardRules(TFinancialDM& dm) {
     if (!dm.CheckRuleExpression)
         package = std::make_unique<TPostingPackage>(dm);
 
-    const QVector<TRuleRow> rows = StandardRows(c);
-    const QString module = res::FIN_MOD_DOCUMENT_NAME;
     TQuery& rules = dm.FinancialiniZQ();
     int added = 0;
     TTransaction transaction(c);
     try {
-        for (const QChar type : TDocumentAutomat::PostedTypes()) {
-            rules.Close();
-            rules.ParamByName(QStringLiteral("ModuleName")).SetValue(module);
-            rules.ParamByName(QStringLiteral("EntityName")).SetValue(QString(type));
-            rules.Open();
-            QSet<QString> present;
-            for (rules.First(); !rules.Eof(); rules.Next()) {
-                TRuleRow r;
-                for (auto [field, value] :
-                     {std::pair{"conto", &r.conto}, std::pair{"contonew", &r.contonew},
-                      std::pair{"subaccount", &r.subaccount}, std::pair{"debitexp", &r.debit},
-                      std::pair{"creditexp", &r.credit},
-                      std::pair{"descriptionfmt", &r.description}})
-                    *value = rules.FieldByName(QString::fromLatin1(field)).AsString();
-                present.insert(r.Key());
-            }
-            for (const TRuleRow& r : rows) {
-                if (r.type != type || present.contains(r.Key()))
-                    continue;
-                rules.Append();
-                rules.FieldByName(QStringLiteral("conto")).SetValue(r.conto);
-                rules.FieldByName(QStringLiteral("contonew")).SetValue(r.contonew);
-                rules.FieldByName(QStringLiteral("subaccount")).SetValue(r.subaccount);
-                rules.FieldByName(QStringLiteral("debitexp")).SetValue(r.debit);
-                rules.FieldByName(QStringLiteral("creditexp")).SetValue(r.credit);
-                rules.FieldByName(QStringLiteral("descriptionfmt")).SetValue(r.description);
-                rules.Post();
-                present.insert(r.Key());
-                ++added;
+        TDBIniFile ini(&c);
+        for (const TModuleRules& m : kModules) {
+            if (!HasConter(m.module))
+                continue;
+            const QVector<TRuleRow> rows = StandardRows(c, m);
+            for (const auto& [letter, typeId] : m.voucherTypes) {
+                const QString type = QString(QLatin1Char(letter));
+                added += InstallRules(rules, m.module, type, rows);
+                // The voucher type, unless an accountant chose one already.
+                const bool known =
+                    c.SelectValue(QStringLiteral("SELECT COUNT(*) FROM precepttype WHERE "
+                                                 "precepttypeid = ?"),
+                                  {typeId})
+                        .toInt() > 0;
+                if (known && !ini.ValueExists(m.module, type))
+                    ini.WriteInteger(m.module, type, typeId);
             }
         }
         rules.Close();
-
-        // The voucher type of each document type, unless an accountant chose one already.
-        TDBIniFile ini(&c);
-        for (const auto& [letter, typeId] : kVoucherTypes) {
-            const QString key = QString(QLatin1Char(letter));
-            const bool known =
-                c.SelectValue(
-                     QStringLiteral("SELECT COUNT(*) FROM precepttype WHERE precepttypeid = ?"),
-                     {typeId})
-                    .toInt() > 0;
-            if (known && !ini.ValueExists(module, key))
-                ini.WriteInteger(module, key, typeId);
-        }
         transaction.Commit();
     } catch (...) {
         if (rules.Active()) {

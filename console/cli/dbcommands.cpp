@@ -60,9 +60,12 @@ int DbDemo(const QStringList& args, TCliContext& ctx) {
     progress.Finish();
     ctx.out << "Demo preduzeće za " << options.year << ". godinu: " << s.vouchers << " naloga, "
             << s.lines << " stavki, " << s.accounts << " konta starog i " << s.accountsNew
-            << " konta novog kontnog plana, " << s.partners << " partnera, " << s.documents
-            << " dokumenata (" << s.documentsPosted << " kontirano, "
-            << s.documents - s.documentsPosted << " čeka na kontiranje).\n";
+            << " konta novog kontnog plana, " << s.partners << " partnera; kontirano od "
+            << "izvornih dokumenata: " << s.documentsPosted << " od " << s.documents
+            << " dokumenata, " << s.statementsPosted << " od " << s.statements
+            << " izvoda i dnevnika blagajne, " << s.errandsPosted << " od " << s.errands
+            << " radnih naloga, " << s.assetDocumentsPosted << " od " << s.assetDocuments
+            << " dokumenata osnovnih sredstava (ostali čekaju na kontiranje).\n";
     return kExitOk;
 }
 

@@ -5,6 +5,8 @@
 #include <algorithm>
 
 #include "console/demo/demorandom.h"
+#include "console/demo/demosiblings.h"
+#include "console/demo/demosupport.h"
 #include "console/standins/bank.h"
 #include "console/standins/tables.h"
 #include "host/data/dbinifile.h"
@@ -35,6 +37,16 @@ constexpr int kLargeCompany = 10000;
 constexpr int kMaxDocuments = 3000;
 // The documents of January to October are posted; November's and December's wait.
 constexpr int kPostedMonths = 10;
+// From this many vouchers on, salaries, depreciation and VAT are monthly vouchers; from
+// the second, the fixed-asset module and production have their documents too.
+constexpr int kMonthlyFrom = 100;
+constexpr int kAssetsFrom = 200;
+// Posted statements of the days salaries and interest are paid, at most.
+constexpr int kForcedStatements = 2 * kPostedMonths - 1;
+// Posted fixed-asset documents: depreciation every month, two activations, one write-off.
+constexpr int kPostedAssetDocuments = kPostedMonths + 3;
+// Partners paying and paid on account on each statement, beside its documents' payments.
+constexpr int kPartnerLines = 2;
 
 // Sub-account kinds of the demo accounts.
 enum class TSub { None, Partner, Bank, Warehouse, Product, Trip };
@@ -54,11 +66,15 @@ const TDemoAccount kAccounts[] = {
     {"0230", "0230", "Oprema", TSub::None},
     {"0231", "0231", "Računarska oprema", TSub::None},
     {"0232", "0232", "Transportna sredstva", TSub::None},
+    {"026", "027", "Nekretnine, postrojenja i oprema u pripremi", TSub::None},
+    {"0260", "0270", "Oprema u pripremi", TSub::None},
     {"029", "029", "Ispravka vrednosti nekretnina, postrojenja i opreme", TSub::None},
     {"0291", "0291", "Ispravka vrednosti građevinskih objekata", TSub::None},
     {"0292", "0292", "Ispravka vrednosti opreme", TSub::None},
     {"101", "101", "Materijal", TSub::None},
     {"1010", "1010", "Materijal u magacinu", TSub::None},
+    {"110", "110", "Nedovršena proizvodnja", TSub::None},
+    {"1100", "1100", "Nedovršena proizvodnja", TSub::None},
     {"120", "120", "Gotovi proizvodi", TSub::None},
     {"1200", "1200", "Gotovi proizvodi u skladištu", TSub::None},
     {"132", "132", "Roba u prometu na veliko", TSub::None},
@@ -76,10 +92,14 @@ const TDemoAccount kAccounts[] = {
     {"2050", "2030", "Kupci u inostranstvu", TSub::Partner},
     {"221", "221", "Potraživanja od zaposlenih", TSub::None},
     {"2210", "2210", "Akontacije za službena putovanja", TSub::Trip},
+    {"228", "228", "Ostala kratkoročna potraživanja", TSub::None},
+    {"2280", "2280", "Razna plaćanja za raspored", TSub::None},
     {"241", "241", "Tekući (poslovni) računi", TSub::None},
     {"2410", "2410", "Tekući račun", TSub::Bank},
     {"243", "243", "Blagajna", TSub::None},
     {"2430", "2430", "Glavna blagajna", TSub::None},
+    {"244", "244", "Devizni račun", TSub::None},
+    {"2440", "2440", "Devizni račun", TSub::Bank},
     {"248", "248", "Ostala novčana sredstva", TSub::None},
     {"2480", "2480", "Pazar platnim karticama na naplati", TSub::None},
     {"270", "270", "PDV u primljenim fakturama po opštoj stopi", TSub::None},
@@ -163,6 +183,11 @@ const TDemoAccount kAccounts[] = {
     {"5620", "5620", "Rashodi kamata po kreditima", TSub::None},
     {"563", "563", "Negativne kursne razlike", TSub::None},
     {"5630", "5630", "Negativne kursne razlike", TSub::None},
+    {"570", "570",
+     "Gubici po osnovu rashodovanja i prodaje nematerijalne imovine, nekretnina, postrojenja "
+     "i opreme",
+     TSub::None},
+    {"5700", "5700", "Gubici po osnovu rashodovanja opreme", TSub::None},
     {"574", "574", "Manjkovi", TSub::None},
     {"5740", "5740", "Manjkovi robe", TSub::None},
     {"577", "577", "Rashodi po osnovu rashodovanja i otpisa zaliha", TSub::None},
@@ -348,8 +373,11 @@ struct TRefs {
     qint64 foreignPartner = 0;
     QVector<QString> partnerNames;  // by partner id
     QVector<qint64> wholesale, retail;
-    QVector<qint64> bankAccounts;
+    QVector<qint64> bankAccounts;  // the company's, in the home currency
+    qint64 euroAccount = 0;
     QVector<qint64> trips;
+    QVector<TDemoTrip> tripNames;
+    qint64 assignType = 0;  // the accountant's own voucher type for assigning payments
 };
 
 int AccountIndex(const char* code) {
@@ -394,17 +422,33 @@ private:
     TVoucher v_;
 };
 
-enum class TKind { BankStatement, CashBook, ExchangeDifference };
+enum class TKind { Compensation, ExchangeDifference };
 
-// Share of each kind among the everyday vouchers that no document makes.
+// Share of each kind among the everyday vouchers that no source document makes.
 const std::pair<TKind, int> kKindWeights[] = {
-    {TKind::BankStatement, 16},
-    {TKind::CashBook, 8},
-    {TKind::ExchangeDifference, 2},
+    {TKind::Compensation, 3},
+    {TKind::ExchangeDifference, 1},
 };
 
-// Vouchers no commercial document makes: the opening, bank and cash, exchange differences,
-// salaries, depreciation and the monthly VAT settlement.
+// The year's salaries, the same for every demo company of a year.
+QVector<TDemoSalary> YearSalaries(int year) {
+    TRandom r(kSeed + unsigned(year));
+    QVector<TDemoSalary> salaries;
+    for (int month = 1; month <= 12; ++month) {
+        TDemoSalary s;
+        s.gross = r.Cents(180000000, 230000000) / 100 * 100;
+        s.contributions = Percent(s.gross, 199) / 10;  // 19,9 %
+        s.tax = Percent(s.gross - s.contributions, 10);
+        s.employer = Percent(s.gross, 1515) / 100;  // 15,15 %
+        s.net = s.gross - s.contributions - s.tax;
+        salaries << s;
+    }
+    return salaries;
+}
+
+// Vouchers no source document makes: the opening, compensations, exchange differences,
+// salaries, the building's depreciation, the monthly VAT settlement and the assignment of
+// the statements' lines without partner.
 class TGenerator {
 public:
     TGenerator(TRandom& random, const TRefs& refs, int detail)
@@ -422,11 +466,12 @@ public:
             credit += cents;
         };
         d("0220", 1850000000, QStringLiteral("Poslovna zgrada"));
-        d("0230", 420000000, QStringLiteral("Oprema"));
-        d("0231", 96000000, QStringLiteral("Računarska oprema"));
-        d("0232", 310000000, QStringLiteral("Dostavna vozila"));
+        const TDemoEquipment equipment = DemoEquipmentAtOpening();
+        for (const auto& [code, cents] : equipment.purchase)
+            d(code.toLatin1().constData(), cents, QStringLiteral("Oprema"));
+        d("0260", equipment.inPreparation, QStringLiteral("Oprema u pripremi"));
         c("0291", 185000000, QStringLiteral("Ispravka vrednosti zgrade"));
-        c("0292", 240000000, QStringLiteral("Ispravka vrednosti opreme"));
+        c("0292", equipment.depreciation, QStringLiteral("Ispravka vrednosti opreme"));
         for (qint64 w : refs_.wholesale)
             d("1320", r_.Cents(150000000, 400000000), QStringLiteral("Zaliha robe"), w);
         // Shops keep their goods at retail value with tax; its margin and tax are on 1349.
@@ -439,6 +484,9 @@ public:
             d("2040", r_.Cents(5000000, 90000000), b_.PartnerName(k), k);
         for (qint64 bank : refs_.bankAccounts)
             d("2410", r_.Cents(80000000, 300000000), QStringLiteral("Stanje na računu"), bank);
+        if (refs_.euroAccount > 0)
+            d("2440", qRound64(kDemoEuroOpening * EuroRate(date)),
+              QStringLiteral("Stanje deviznog računa"), refs_.euroAccount);
         d("2430", r_.Cents(5000000, 20000000), QStringLiteral("Stanje blagajne"));
         for (qint64 s : refs_.suppliers)
             c("4350", r_.Cents(4000000, 70000000), b_.PartnerName(s), s);
@@ -453,15 +501,7 @@ public:
     }
 
     TVoucher Everyday(const QDate& date, TKind kind) {
-        switch (kind) {
-            case TKind::BankStatement:
-                return BankStatement(date);
-            case TKind::CashBook:
-                return CashBook(date);
-            case TKind::ExchangeDifference:
-                return ExchangeDifference(date);
-        }
-        return BankStatement(date);
+        return kind == TKind::Compensation ? Compensation(date) : ExchangeDifference(date);
     }
 
     TKind RandomKind() {
@@ -474,33 +514,33 @@ public:
                 return kind;
             roll -= weight;
         }
-        return TKind::BankStatement;
+        return TKind::Compensation;
     }
 
-    TVoucher Salaries(const QDate& date) {
+    TVoucher Salaries(const QDate& date, const TDemoSalary& s) {
         const QString month = date.toString(QStringLiteral("MM/yyyy"));
         b_.Start(date, 19, QStringLiteral("Obračun zarada za %1").arg(month));
-        const qint64 gross = r_.Cents(180000000, 230000000) / 100 * 100;
-        const qint64 contributions = Percent(gross, 199) / 10;  // 19,9 %
-        const qint64 tax = Percent(gross - contributions, 10);
-        const qint64 employer = Percent(gross, 1515) / 100;  // 15,15 %
-        b_.Debit("5200", gross, QStringLiteral("Bruto zarade"));
-        b_.Credit("4500", gross - contributions - tax, QStringLiteral("Neto zarade"));
-        b_.Credit("4510", tax, QStringLiteral("Porez na zarade"));
-        b_.Credit("4520", contributions, QStringLiteral("Doprinosi na teret zaposlenih"));
-        b_.Debit("5210", employer, QStringLiteral("Doprinosi na teret poslodavca"));
-        b_.Credit("4530", employer, QStringLiteral("Doprinosi na teret poslodavca"));
+        b_.Debit("5200", s.gross, QStringLiteral("Bruto zarade"));
+        b_.Credit("4500", s.net, QStringLiteral("Neto zarade"));
+        b_.Credit("4510", s.tax, QStringLiteral("Porez na zarade"));
+        b_.Credit("4520", s.contributions, QStringLiteral("Doprinosi na teret zaposlenih"));
+        b_.Debit("5210", s.employer, QStringLiteral("Doprinosi na teret poslodavca"));
+        b_.Credit("4530", s.employer, QStringLiteral("Doprinosi na teret poslodavca"));
         return b_.Take();
     }
 
-    TVoucher Depreciation(const QDate& date) {
+    // The building is depreciated by hand; the equipment too when the fixed-asset module
+    // does not.
+    TVoucher Depreciation(const QDate& date, bool equipment) {
         b_.Start(
             date, 16,
             QStringLiteral("Amortizacija za %1").arg(date.toString(QStringLiteral("MM/yyyy"))));
         b_.Debit("5400", 7708333, QStringLiteral("Amortizacija zgrade"));
         b_.Credit("0291", 7708333, QStringLiteral("Amortizacija zgrade"));
-        b_.Debit("5400", 6833333, QStringLiteral("Amortizacija opreme"));
-        b_.Credit("0292", 6833333, QStringLiteral("Amortizacija opreme"));
+        if (equipment) {
+            b_.Debit("5400", 6833333, QStringLiteral("Amortizacija opreme"));
+            b_.Credit("0292", 6833333, QStringLiteral("Amortizacija opreme"));
+        }
         return b_.Take();
     }
 
@@ -527,58 +567,63 @@ public:
         return b_.Take();
     }
 
-private:
-    TVoucher BankStatement(const QDate& date) {
-        const qint64 bank = r_.Pick(refs_.bankAccounts);
-        const QString no = QString::number(++statement_);
-        b_.Start(date, 5, QStringLiteral("Izvod broj %1").arg(no));
-        const int items = r_.Int(2, 6 * detail_);
-        for (int i = 0; i < items; ++i) {
-            const int what = r_.Int(1, 100);
-            if (what <= 45) {
-                const qint64 k = r_.Pick(refs_.customers);
-                const qint64 a = r_.Cents(500000, 80000000);
-                b_.Debit("2410", a, QStringLiteral("Uplata kupca"), bank);
-                b_.Credit("2040", a, b_.PartnerName(k), k);
-            } else if (what <= 85) {
-                const qint64 s = r_.Pick(refs_.suppliers);
-                const qint64 a = r_.Cents(300000, 60000000);
-                b_.Debit("4350", a, b_.PartnerName(s), s);
-                b_.Credit("2410", a, QStringLiteral("Plaćanje dobavljaču"), bank);
-            } else if (what <= 95) {
-                const qint64 a = r_.Cents(5000, 300000);
-                b_.Debit("5530", a, QStringLiteral("Provizija banke"));
-                b_.Credit("2410", a, QStringLiteral("Provizija banke"), bank);
-            } else {
-                const qint64 a = r_.Cents(100000, 2000000);
-                b_.Debit("5620", a, QStringLiteral("Kamata po kreditu"));
-                b_.Credit("2410", a, QStringLiteral("Kamata po kreditu"), bank);
-            }
+    // The accountant assigns the month's statement lines without partner, which posting
+    // left on 2280, to their accounts: salaries and their taxes, fees, interest, travel,
+    // entertainment, the revolving credit.
+    TVoucher Assignment(const QDate& date, const QMap<QPair<QString, qint64>, qint64>& lines) {
+        b_.Start(date, int(refs_.assignType),
+                 QStringLiteral("Raspored plaćanja bez partnera za %1")
+                     .arg(date.toString(QStringLiteral("MM/yyyy"))));
+        qint64 total = 0;
+        for (auto it = lines.cbegin(); it != lines.cend(); ++it) {
+            const QByteArray code = it.key().first.toLatin1();
+            const QString text = QStringLiteral("Raspored sa konta 2280");
+            if (it.value() > 0)
+                b_.Debit(code.constData(), it.value(), text, it.key().second);
+            else
+                b_.Credit(code.constData(), -it.value(), text, it.key().second);
+            total += it.value();
         }
+        if (total > 0)
+            b_.Credit("2280", total, QStringLiteral("Raspoređena plaćanja"));
+        else
+            b_.Debit("2280", -total, QStringLiteral("Raspoređena plaćanja"));
         return b_.Take();
     }
 
-    TVoucher CashBook(const QDate& date) {
-        b_.Start(date, 6, QStringLiteral("Dnevnik blagajne broj %1").arg(++cashBook_));
-        const qint64 bank = r_.Pick(refs_.bankAccounts);
-        const qint64 withdrawal = r_.Cents(2000000, 10000000) / 10000 * 10000;
-        b_.Debit("2430", withdrawal, QStringLiteral("Podizanje gotovine"));
-        b_.Credit("2410", withdrawal, QStringLiteral("Podizanje gotovine"), bank);
-        if (r_.Chance(70)) {
-            const qint64 trip = r_.Pick(refs_.trips);
-            const qint64 a = r_.Cents(300000, 2500000);
-            b_.Debit("5291", a, QStringLiteral("Dnevnice i prevoz"), trip);
-            b_.Credit("2430", a, QStringLiteral("Isplata putnih troškova"));
-            if (r_.Chance(30)) {
-                const qint64 advance = r_.Cents(500000, 3000000) / 1000 * 1000;
-                b_.Debit("2210", advance, QStringLiteral("Akontacija za put"), trip);
-                b_.Credit("2430", advance, QStringLiteral("Isplata akontacije"));
-            }
+private:
+    // Claims and debts of partners set off against each other: one partner's, or among
+    // three (a customer's claim assigned to pay a supplier).
+    TVoucher Compensation(const QDate& date) {
+        QVector<qint64> both;
+        for (qint64 k : refs_.customers)
+            if (refs_.suppliers.contains(k))
+                both << k;
+        const bool own = !both.isEmpty() && r_.Chance(60);
+        const qint64 customer = own ? r_.Pick(both) : r_.Pick(refs_.customers);
+        const qint64 supplier = own ? customer : r_.Pick(refs_.suppliers);
+        b_.Start(date, 25, QStringLiteral("Kompenzacija - %1").arg(b_.PartnerName(customer)));
+        const int n = r_.Int(1, 3 * detail_);
+        qint64 total = 0;
+        for (int i = 0; i < n; ++i) {
+            const qint64 a = r_.Cents(100000, 20000000);
+            b_.Credit("2040", a,
+                      QStringLiteral("Kompenzacija po računu %1/%2")
+                          .arg(r_.Int(1, 999), 5, 10, QLatin1Char('0'))
+                          .arg(date.year() % 100, 2, 10, QLatin1Char('0')),
+                      customer);
+            total += a;
         }
-        if (r_.Chance(50)) {
-            const qint64 a = r_.Cents(100000, 1500000);
-            b_.Debit("5510", a, QStringLiteral("Reprezentacija"));
-            b_.Credit("2430", a, QStringLiteral("Reprezentacija"));
+        // The same sum closes the supplier's invoices, the last one taking the remainder.
+        const int m = r_.Int(1, 3 * detail_);
+        qint64 left = total;
+        for (int i = 0; i < m && left > 0; ++i) {
+            const qint64 a = i + 1 == m ? left : std::min(left, r_.Cents(1, total / m + 1));
+            b_.Debit("4350", a,
+                     QStringLiteral("Kompenzacija po ulaznom računu %1")
+                         .arg(r_.Int(1, 9999), 6, 10, QLatin1Char('0')),
+                     supplier);
+            left -= a;
         }
         return b_.Take();
     }
@@ -600,9 +645,7 @@ private:
     TRandom& r_;
     const TRefs& refs_;
     TBuilder b_;
-    int statement_ = 0;
-    int cashBook_ = 0;
-    int detail_;  // a large company's statements have more items
+    int detail_;  // a large company's compensations have more items
 };
 
 // Collects vouchers and lines and writes them with multi-row inserts.
@@ -610,7 +653,13 @@ class TWriter {
 public:
     TWriter(TConnection& c, int year, qint64 firstId, qint64 total, const TDemoProgress& progress,
             const TRefs& refs)
-        : c_(c), year_(year), nextId_(firstId), total_(total), progress_(progress), refs_(refs) {}
+        : c_(c), year_(year), nextId_(firstId), total_(total), progress_(progress), refs_(refs) {
+        // Posting numbered its vouchers of a type first; these go on from there.
+        for (const auto& row : c.Select(QStringLiteral("SELECT precepttypeid, COUNT(*) FROM "
+                                                       "precept GROUP BY precepttypeid"))
+                                   .rows)
+            counters_[row[0].toInt()] = row[1].toInt();
+    }
 
     void Add(const TVoucher& v, bool registered) {
         const qint64 id = nextId_++;
@@ -737,7 +786,7 @@ QString SubType(TSub sub, const QString& tripType) {
 
 // The user type's table is created outside the transaction (DDL commits) and, being
 // MyISAM, keeps its rows whatever happens later; a second attempt reuses them.
-QVector<qint64> EnsureTrips(TConnection& c, const QString& table) {
+QVector<TDemoTrip> EnsureTrips(TConnection& c, const QString& table) {
     QStringList known;
     GetSubaccountTypes(&c, known);
     if (!known.contains(kDemoUserSubaccountType) &&
@@ -757,11 +806,11 @@ QVector<qint64> EnsureTrips(TConnection& c, const QString& table) {
             QStringLiteral("INSERT INTO %1 (`name`) VALUES ").arg(t) + rows.join(QLatin1Char(',')),
             params);
     }
-    QVector<qint64> ids;
+    QVector<TDemoTrip> trips;
     for (const auto& row :
-         c.Select(QStringLiteral("SELECT %1 FROM %2 ORDER BY %1").arg(key, t)).rows)
-        ids << row.value(0).toLongLong();
-    return ids;
+         c.Select(QStringLiteral("SELECT %1, `name` FROM %2 ORDER BY %1").arg(key, t)).rows)
+        trips.append({row.value(0).toLongLong(), row.value(1).toString()});
+    return trips;
 }
 
 qint64 Insert(TConnection& c, const QString& sql, const QVariantList& params) {
@@ -861,6 +910,16 @@ void FillReferenceData(TConnection& c, const QString& tripType, TRefs& refs,
     Insert(c, bankSql,
            {QStringLiteral("170-0000000444555-33"), QStringLiteral("Srpska razvojna banka a.d."),
             refs.suppliers.value(0), QStringLiteral("RSD")});
+    refs.euroAccount =
+        Insert(c, bankSql,
+               {QStringLiteral("205-0000000998877-41"),
+                QStringLiteral("Srpska razvojna banka a.d."), QVariant(), QStringLiteral("EUR")});
+    // The accountant's own voucher type, after the system's.
+    const QString typeNumber =
+        c.SelectValue(QStringLiteral("SELECT MAX(precepttypeid) + 1 FROM precepttype")).toString();
+    refs.assignType =
+        Insert(c, QStringLiteral("INSERT INTO precepttype (name, number) VALUES (?, ?)"),
+               {QStringLiteral("Raspored plaćanja"), typeNumber});
 
     const QString currencySql =
         QStringLiteral("INSERT INTO currency (code, name, status) VALUES (?, ?, ?)");
@@ -905,9 +964,9 @@ private:
     IUiService* previous_;
 };
 
-// Installs the standard rules and posts the waiting documents up to a date, as the list's
-// "Auto" does; returns how many vouchers were made.
-qint64 PostDocuments(TConnection& c, const QDate& to, const std::function<void(qint64)>& step) {
+// Installs the standard rules and posts the waiting source documents of every module up
+// to a date, as the list's "Auto" does; returns how many vouchers were made.
+qint64 PostSources(TConnection& c, const QDate& to, const std::function<void(qint64)>& step) {
     TQuietUi ui;
     TFinancialDM dm;
     dm.SetZConnection(&c);
@@ -933,6 +992,19 @@ QVector<QDate> WorkingDays(int year, int month) {
     return days;
 }
 
+// Source documents of a table and those of them with a voucher.
+std::pair<int, int> Sources(TConnection& c, const QString& table, const QString& where) {
+    const QString key = TConnection::QuoteIdentifier(table + QStringLiteral("id"));
+    const auto row =
+        c.Select(QStringLiteral("SELECT COUNT(*), COUNT(p.preceptid) FROM %1 AS s LEFT JOIN "
+                                "precept AS p ON p.foreigntable = ? AND p.foreignid = s.%2 "
+                                "WHERE %3")
+                     .arg(TConnection::QuoteIdentifier(table), key, where),
+                 {table})
+            .rows.value(0);
+    return {row.value(0).toInt(), row.value(1).toInt()};
+}
+
 }  // namespace
 
 TDemoSummary MakeDemoCompany(TConnection& c, const TDemoOptions& options,
@@ -948,19 +1020,46 @@ TDemoSummary MakeDemoCompany(TConnection& c, const TDemoOptions& options,
 
     const QString tripTable = kSubaccountPrefix + EncodeSubaccStr(kDemoUserSubaccountType);
     TRefs refs;
-    refs.trips = EnsureTrips(c, tripTable);
+    refs.tripNames = EnsureTrips(c, tripTable);
+    for (const TDemoTrip& t : refs.tripNames)
+        refs.trips << t.id;
 
     TDemoSummary summary;
     const int detail = options.vouchers >= kLargeCompany ? 2 : 1;
     const qint64 rest = options.vouchers - 1;
-    // The monthly salaries and depreciation, and the VAT of the posted months, only where
-    // they leave room for the rest.
-    const bool monthly = rest >= 60;
+    // The monthly salaries (paid through the bank), depreciation and the VAT of the posted
+    // months, with the assignment of the posted statements' lines without partner, only
+    // where they leave room for the rest; the fixed-asset documents and work orders where
+    // there is room for them too.
+    const bool monthly = rest >= kMonthlyFrom;
+    const bool assets = rest >= kAssetsFrom;
     const QDate postedTo(options.year, kPostedMonths, 1);
-    const qint64 everyday = rest - (monthly ? 12 * 2 + kPostedMonths : 0);
-    // Trade comes from documents: about three in four of the everyday vouchers. The
-    // documents of the posted months become vouchers, the synthetic kinds fill the rest.
+    const qint64 reserved = (monthly ? 12 * 2 + kPostedMonths * 2 + kForcedStatements : 0) +
+                            (assets ? kPostedAssetDocuments + kPostedMonths : 0);
+    const qint64 everyday = rest - reserved;
+    // Trade comes from documents: about three in four of the everyday vouchers; the bank
+    // and the cash box from statements, about one in five. The documents and statements
+    // of the posted months become vouchers, the kinds made by hand fill the rest.
     const int documents = int(std::min<qint64>(everyday * 74 / 100, kMaxDocuments));
+    const QVector<QDate> year = [&] {
+        QVector<QDate> days;
+        for (int m = 1; m <= 12; ++m)
+            days += WorkingDays(options.year, m);
+        return days;
+    }();
+    TDemoSiblingOptions siblings;
+    siblings.year = options.year;
+    siblings.statements = int(std::min<qint64>(everyday * 12 / 100, 2 * year.size()));
+    siblings.euroStatements = int(std::min<qint64>(everyday * 2 / 100, 52));
+    siblings.cashJournals = int(std::min<qint64>(everyday * 6 / 100, year.size()));
+    siblings.partnerLines = siblings.statements * kPartnerLines * detail;
+    siblings.detail = detail;
+    if (monthly)
+        siblings.salaries = YearSalaries(options.year);
+    siblings.assetsAndProduction = assets;
+    siblings.trips = refs.tripNames;
+    siblings.seed = kSeed;
+    TDemoSiblingSummary made;
     {
         TTransaction tx(c);
         FillReferenceData(c, tripTable, refs, summary);
@@ -971,6 +1070,7 @@ TDemoSummary MakeDemoCompany(TConnection& c, const TDemoOptions& options,
         d.detail = detail;
         d.seed = kSeed;
         MakeDemoDocuments(c, d);
+        made = MakeDemoSiblings(c, siblings);
         TDBIniFile ini(&c);
         ini.WriteInteger(QStringLiteral("Financial"), QStringLiteral("FinancialYear"),
                          options.year);
@@ -981,17 +1081,24 @@ TDemoSummary MakeDemoCompany(TConnection& c, const TDemoOptions& options,
         ini.WriteBool(QStringLiteral("Document"), QStringLiteral("StockCardsForRetail"), true);
         tx.Commit();
     }
-    summary.documents = documents;
-    const qint64 posted = PostDocuments(c, postedTo.addMonths(1).addDays(-1), [&](qint64 done) {
+    const qint64 posted = PostSources(c, postedTo.addMonths(1).addDays(-1), [&](qint64 done) {
         if (progress)
             progress(done, options.vouchers);
     });
-    summary.documentsPosted = int(posted);
+    const QString all = QStringLiteral("1 = 1");
+    std::tie(summary.documents, summary.documentsPosted) =
+        Sources(c, QStringLiteral("document"), all);
+    std::tie(summary.statements, summary.statementsPosted) =
+        Sources(c, QStringLiteral("bankstatement"), all);
+    std::tie(summary.errands, summary.errandsPosted) = Sources(
+        c, QStringLiteral("errand"), QStringLiteral("s.errandtype = 'R' AND s.status = 'z'"));
+    std::tie(summary.assetDocuments, summary.assetDocumentsPosted) =
+        Sources(c, QStringLiteral("fadocument"), all);
 
     TTransaction tx(c);
     // The posted vouchers are registered up to the month before the last one posted, as
     // in a ledger still being worked on.
-    c.Execute(QStringLiteral("UPDATE precept SET status = 'p' WHERE foreigntable = 'document' "
+    c.Execute(QStringLiteral("UPDATE precept SET status = 'p' WHERE foreigntable IS NOT NULL "
                              "AND preceptdate < ?"),
               {postedTo});
     const QHash<int, QHash<QString, qint64>> vat = MonthlyVat(c);
@@ -1009,7 +1116,13 @@ TDemoSummary MakeDemoCompany(TConnection& c, const TDemoOptions& options,
     };
 
     add(gen.Opening(QDate(options.year, 1, 1)), true);
-    const qint64 synthetic = everyday - posted;
+    // What posting left on 2280 is assigned month by month, for the posted months.
+    int assignments = 0;
+    if (monthly)
+        for (int month = 1; month <= kPostedMonths; ++month)
+            if (!made.unassigned.value(month).isEmpty())
+                ++assignments;
+    const qint64 synthetic = rest - posted - (monthly ? 12 * 2 + kPostedMonths : 0) - assignments;
     qint64 placed = 0;
     for (int month = 1; month <= 12; ++month) {
         const qint64 count = synthetic * month / 12 - placed;
@@ -1023,10 +1136,13 @@ TDemoSummary MakeDemoCompany(TConnection& c, const TDemoOptions& options,
             add(gen.Everyday(dates[int(i)], gen.RandomKind()));
         if (monthly) {
             const QDate last = days.last();
-            add(gen.Salaries(last));
-            add(gen.Depreciation(last));
-            if (month <= kPostedMonths)
+            add(gen.Salaries(last, siblings.salaries[month - 1]));
+            add(gen.Depreciation(last, !assets));
+            if (month <= kPostedMonths) {
                 add(gen.VatSettlement(last, vat.value(month)));
+                if (!made.unassigned.value(month).isEmpty())
+                    add(gen.Assignment(last, made.unassigned.value(month)));
+            }
         }
     }
     writer.Finish();
@@ -1035,7 +1151,7 @@ TDemoSummary MakeDemoCompany(TConnection& c, const TDemoOptions& options,
     summary.lines =
         writer.Lines() + c.SelectValue(QStringLiteral("SELECT COUNT(*) FROM preceptitem AS pi JOIN "
                                                       "precept AS p ON p.preceptid = pi.preceptid "
-                                                      "WHERE p.foreigntable = 'document'"))
+                                                      "WHERE p.foreigntable IS NOT NULL"))
                              .toLongLong();
     return summary;
 }

@@ -7,6 +7,7 @@
 
 #include "console/demo/demo.h"
 #include "console/demo/demorandom.h"
+#include "console/demo/demosupport.h"
 #include "host/common/error.h"
 #include "host/common/rounding.h"
 #include "host/db/connection.h"
@@ -14,72 +15,6 @@
 namespace fin {
 
 namespace {
-
-constexpr int kBatchRows = 300;
-const QString kForeignCurrency = QStringLiteral("EUR");
-
-double Money(qint64 cents) {
-    return double(cents) / 100.0;
-}
-
-double Round2(double v) {
-    return BetterRoundTo(v, -2);
-}
-
-// Rows of one table collected and written with multi-row inserts.
-class TBatch {
-public:
-    TBatch(TConnection& c, const QString& table, const QStringList& columns)
-        : c_(c), columns_(columns) {
-        QStringList quoted;
-        for (const QString& col : columns)
-            quoted << TConnection::QuoteIdentifier(col);
-        sql_ = QStringLiteral("INSERT INTO %1 (%2) VALUES ")
-                   .arg(TConnection::QuoteIdentifier(table), quoted.join(QLatin1Char(',')));
-        row_ = QLatin1Char('(') +
-               QStringList(int(columns.size()), QStringLiteral("?")).join(QLatin1Char(',')) +
-               QLatin1Char(')');
-    }
-    void Add(const QVariantList& values) {
-        Q_ASSERT(values.size() == columns_.size());
-        params_ += values;
-        if (++rows_ == kBatchRows)
-            Flush();
-    }
-    void Flush() {
-        if (rows_ == 0)
-            return;
-        c_.Execute(sql_ + QStringList(rows_, row_).join(QLatin1Char(',')), params_);
-        params_.clear();
-        rows_ = 0;
-    }
-
-private:
-    TConnection& c_;
-    QStringList columns_;
-    QString sql_, row_;
-    QVariantList params_;
-    int rows_ = 0;
-};
-
-QVariant Id(qint64 id) {
-    return id > 0 ? QVariant(id) : QVariant();
-}
-
-qint64 NextId(TConnection& c, const QString& table) {
-    return c
-        .SelectValue(QStringLiteral("SELECT COALESCE(MAX(%1), 0) + 1 FROM %2")
-                         .arg(TConnection::QuoteIdentifier(table + QStringLiteral("id")),
-                              TConnection::QuoteIdentifier(table)))
-        .toLongLong();
-}
-
-qint64 Count(TConnection& c, const char* table) {
-    return c
-        .SelectValue(QStringLiteral("SELECT COUNT(*) FROM %1")
-                         .arg(TConnection::QuoteIdentifier(QString::fromLatin1(table))))
-        .toLongLong();
-}
 
 struct TProd {
     qint64 id = 0;
@@ -223,28 +158,6 @@ TDocRefs LoadRefs(TConnection& c) {
                            "kupci, dobavljači, magacini, roba, troškovi ili domaća "
                            "valuta)."));
     return refs;
-}
-
-// The home-currency value of one euro in the month's exchange list (id yyyymm).
-double EuroRate(const QDate& date) {
-    return 117.0 + date.month() * 0.02 + (date.year() % 10) * 0.1;
-}
-qint64 ExchangeList(const QDate& date) {
-    return date.year() * 100 + date.month();
-}
-
-void EnsureExchangeLists(TConnection& c, const QString& home, const QDate& from, const QDate& to) {
-    for (QDate m(from.year(), from.month(), 1); m <= to; m = m.addMonths(1)) {
-        const qint64 list = ExchangeList(m);
-        if (c.SelectValue(QStringLiteral("SELECT COUNT(*) FROM currencyexchange WHERE "
-                                         "exchangelistid = ?"),
-                          {list})
-                .toInt() > 0)
-            continue;
-        c.Execute(QStringLiteral("INSERT INTO currencyexchange (exchangelistid, code1, code2, "
-                                 "code1amount, code2amount) VALUES (?, ?, ?, ?, 1)"),
-                  {list, home, kForeignCurrency, EuroRate(m)});
-    }
 }
 
 // Share of each type among the documents, in percent.
@@ -392,7 +305,7 @@ private:
         return picked;
     }
     void Foreign() {
-        doc_.currency = doc_.inputCurrency = kForeignCurrency;
+        doc_.currency = doc_.inputCurrency = kDemoForeignCurrency;
         doc_.exchangeList = ExchangeList(doc_.date);
         rate_ = EuroRate(doc_.date);
     }
