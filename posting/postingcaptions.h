@@ -23,8 +23,9 @@ inline const QString RULE_ZERO_LINE_NOTE =
 inline const QString RULE_BAD_EXPRESSION_ERR = QStringLiteral(
     "Pravilo %1 (konto %2) ima neispravan izraz: duguje \"%3\", potražuje "
     "\"%4\". Ispravite pravilo u opcijama kontiranja.");
-inline const QString FOREIGN_NO_RATE_ERR = QStringLiteral(
-    "Dokument %1 je u valuti %2, a kursna lista %3 nema kurs te valute; "
-    "dokument se ne može kontirati.");
+inline const QString FOREIGN_NO_RATE_ERR =
+    QStringLiteral("Iznosi su u valuti %1, a kursna lista %2 nema kurs te valute.");
+// An error that ended a run, with the source document it stopped at.
+inline const QString POSTING_STOPPED_ERR = QStringLiteral("%1 nije kontiran: %2");
 
 }  // namespace fin::res

@@ -61,7 +61,7 @@ TEST_F(PostingCli, PostRunsSelectByModuleTypeIdSingleAndDateAndTellWhatTheyMade)
     QStringList rows = run.out.trimmed().split('\n');
     ASSERT_EQ(rows.size(), 6) << run.out.toStdString();
     EXPECT_TRUE(rows[0].startsWith("Modul"));
-    EXPECT_TRUE(rows[1].endsWith("K 3")) << rows[1].toStdString();
+    EXPECT_TRUE(rows[1].endsWith("Kalkulacija 3")) << rows[1].toStdString();
     EXPECT_EQ(rows[1].section(' ', 1, -1, QString::SectionSkipEmpty).section(' ', 0, 0),
               QString::number(february));
     ASSERT_EQ(run({"post", "pending", "--module", "Dokument", "--type", "R", "--json"}), 0);

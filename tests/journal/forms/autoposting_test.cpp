@@ -545,7 +545,7 @@ TEST_F(AutoPosting, TheProgressWindowKeepsTheScreenAliveAndStopsTheRun) {
     Run("AutoConting");
     SetUi(&ui);
     EXPECT_EQ(ticks, 1);
-    EXPECT_EQ(label, "Auto kontiranje\n1 od 3: R 1");
+    EXPECT_EQ(label, "Auto kontiranje\n1 od 3: Račun 1");
     EXPECT_TRUE(Posted(docs[0]));
     EXPECT_FALSE(Posted(docs[1]));
     for (QWidget* w : QApplication::topLevelWidgets())
