@@ -61,7 +61,7 @@ public:
     TDocumentConter(TFinancialDM& dm, TPostingRun* run, const QString& moduleName,
                     const QString& foreignTable, const QString& entityType, qint64 entityID,
                     TDataSet* masterDataSet, TDataSet* detailDataSet,
-                    std::shared_ptr<TDocumentReference> reference,
+                    std::shared_ptr<TDocumentReference> reference = nullptr,
                     const TDocumentPrefetch* prefetch = nullptr);
 
 protected:

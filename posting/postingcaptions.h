@@ -9,6 +9,8 @@ inline const QString AUTO_CONTER_WRN = QStringLiteral(
     "Ne možete raditi auto kontiranje, jer drugi korisnik radi isto auto kontiranje!");
 inline const QString AUTO_CONTER_CAPT = QStringLiteral("Auto kontiranje");
 inline const QString DOC_PRE_DESC = QStringLiteral("%1 - automatski kreirano");
+inline const QString STAT_PRE_DESC = QStringLiteral("Izvod broj %1");
+inline const QString CASH_PRE_DESC = QStringLiteral("Dnevnik blagajne broj %1");
 inline const QString INV_EXP_ERR = QStringLiteral("Neispravan izraz");
 inline const QString VARS_CAPT = QStringLiteral("Promenljive");
 inline const QString REL_CAPT = QStringLiteral("Tipovi temeljnica");

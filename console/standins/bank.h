@@ -9,9 +9,6 @@ namespace fin {
 
 class ISecurity;
 
-// The services of the bank module: statements and payment orders.
-class IBank : public IBankPayments {};
-
 // Stands in for the module until it is part of the suite: the payments of a document are
 // the statement lines that name it.
 class TBankModule : public IBank {

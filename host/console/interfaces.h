@@ -130,6 +130,40 @@ public:
     virtual bool SelectDocument(qint64& id, QString& text1, QString& text2) = 0;
 };
 
+// The bank module as the ledger uses it: payments of documents and its statement picker.
+class IBank : public IBankPayments {
+public:
+    // Lets the user pick one statement or cash journal; false when nothing was picked. The
+    // texts identify it to people. A module without a picker picks nothing.
+    virtual bool SelectStatement(qint64& id, QString& text1, QString& text2) {
+        Q_UNUSED(id);
+        Q_UNUSED(text1);
+        Q_UNUSED(text2);
+        return false;
+    }
+};
+
+// The production module as the ledger uses it: its errand picker.
+class IProduction : public IInterface {
+public:
+    virtual bool SelectErrand(qint64& id, QString& text1, QString& text2) {
+        Q_UNUSED(id);
+        Q_UNUSED(text1);
+        Q_UNUSED(text2);
+        return false;
+    }
+};
+
+// The fixed-asset module as the ledger uses it: its document picker (one identifying text).
+class IFixedAssets : public IInterface {
+public:
+    virtual bool SelectDocument(qint64& id, QString& text) {
+        Q_UNUSED(id);
+        Q_UNUSED(text);
+        return false;
+    }
+};
+
 class TConnection;
 
 // A user as the security module describes one.
