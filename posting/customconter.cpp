@@ -1,6 +1,7 @@
 #include "posting/customconter.h"
 
 #include "host/common/calcexpress.h"
+#include "host/data/dbinifile.h"
 #include "host/data/query.h"
 #include "posting/postingcaptions.h"
 #include "posting/postingrun.h"
@@ -82,14 +83,20 @@ TCustomConter::TCustomConter(TFinancialDM& dm, TPostingRun* run, QString moduleN
 
 void TCustomConter::AddVariable(const QString& name, const QVariant& value, TVariableType type,
                                 bool accumulate, bool skipZero) {
+    // An empty text removes a name, which may open a gap in a family.
+    if (type == TVariableType::vtString && !accumulate && !skipZero && value.toString().isEmpty())
+        nextIndex_.clear();
     Variables.Add(name, value, type, accumulate, skipZero);
 }
 
 int TCustomConter::GetNewIndex(const QString& name) const {
-    int i = 1;
+    // Families grow one member at a time: the search starts where the last one ended, so a
+    // statement of a thousand lines costs a thousand look-ups, not half a million.
+    int i = nextIndex_.value(name, 1);
     while (
         !Variables.Value(QLatin1Char('[') + name + QString::number(i) + QLatin1Char(']')).isEmpty())
         ++i;
+    nextIndex_.insert(name, i);
     return i;
 }
 
@@ -210,6 +217,79 @@ void TCustomContoAutomat::CloseItems() {
     detail_->Close();
 }
 
+void TCustomContoAutomat::AddFilters(QString& sql, TValues& values, const QString& typeColumn,
+                                     const QString& entityType, bool withExcluded,
+                                     const QString& idColumn, qint64 entityID) const {
+    if (!entityType.isEmpty()) {
+        sql += QStringLiteral(" AND %1 = :EntityType").arg(typeColumn);
+        values.append({QStringLiteral("EntityType"), entityType});
+    }
+    if (withExcluded) {
+        const QString stored =
+            TDBIniFile(&dm_.Require())
+                .ReadString(QStringLiteral("AutoNotConter"), QString::number(kind_), {});
+        QStringList marks;
+        for (QString letter : stored.split(QLatin1Char(','))) {
+            letter.remove(QLatin1Char('\'')).remove(QLatin1Char('"'));
+            letter = letter.trimmed();
+            if (letter.isEmpty())
+                continue;
+            const QString name = QStringLiteral("Excluded%1").arg(marks.size());
+            marks << QLatin1Char(':') + name;
+            values.append({name, letter});
+        }
+        if (!marks.isEmpty())
+            sql += QStringLiteral(" AND NOT(%1 IN (%2))")
+                       .arg(typeColumn, marks.join(QLatin1Char(',')));
+    }
+    if (entityID > 0) {
+        sql += QStringLiteral(" AND %1 = :EntityID").arg(idColumn);
+        values.append({QStringLiteral("EntityID"), entityID});
+    }
+}
+
+void TCustomContoAutomat::OpenMaster(const QString& sql, const TValues& values) {
+    master_->Close();
+    master_->SetConnection(dm_.ZConnection());
+    master_->SetSQL(sql);
+    for (const auto& [name, value] : values)
+        master_->ParamByName(name).SetValue(value);
+    master_->SetReadOnly(true);
+    master_->Open();
+    master_->First();
+    detail_->Close();
+    detail_->SetConnection(dm_.ZConnection());
+    detail_->SetReadOnly(true);
+    stretch_.clear();
+}
+
+bool TCustomContoAutomat::OpenStretch(qint64 id, const QString& sql, const QString& keyField) {
+    TQuery& detail = *detail_;
+    const bool read = !stretch_.contains(id) || !detail.Active();
+    if (read) {
+        constexpr int kStretch = 64;
+        stretch_ = {id};
+        const int own = master_->FieldByName(keyField).Index();
+        for (int rec = master_->RecNo() + 1;
+             rec <= master_->RecordCount() && stretch_.size() < kStretch; ++rec)
+            stretch_ << master_->RecordValue(rec, own).toLongLong();
+        detail.Close();
+        detail.SetFiltered(false);
+        QStringList marks;
+        for (int i = 0; i < stretch_.size(); ++i)
+            marks << QStringLiteral(":D%1").arg(i);
+        detail.SetSQL(sql.arg(marks.join(QLatin1Char(','))));
+        for (int i = 0; i < stretch_.size(); ++i)
+            detail.ParamByName(QStringLiteral("D%1").arg(i)).SetValue(stretch_[i]);
+        detail.Open();
+    }
+    const int field = detail.FieldByName(keyField).Index();
+    detail.SetOnFilterRecord(
+        [id, field](TDataSet& d) { return d.Fields(field).AsInteger() == id; });
+    detail.SetFiltered(true);
+    return read;
+}
+
 void TCustomContoAutomat::Skip() {
     master_->Next();
 }
@@ -238,6 +318,7 @@ void TCustomContoAutomat::CreatePrecept() {
     if (!run)
         throw TError(QStringLiteral("Kontiranje nije započeto."));
     const qint64 id = CurrentID();
+    const QString caption = CurrentCaption();
     std::shared_ptr<TCustomConter> conter;
     try {
         TTransaction transaction(dm_.Require());
@@ -260,6 +341,15 @@ void TCustomContoAutomat::CreatePrecept() {
         // A preview writes nothing: the transaction rolls back.
         if (!run->PreviewOnly)
             transaction.Commit();
+    } catch (const TConnectionLost&) {
+        Conter.reset();
+        Discard(conter.get());
+        throw;
+    } catch (const TError& e) {
+        Conter.reset();
+        Discard(conter.get());
+        // The user learns which document stopped the run.
+        throw TError(res::POSTING_STOPPED_ERR.arg(caption, e.Message()));
     } catch (...) {
         Conter.reset();
         Discard(conter.get());

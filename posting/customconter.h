@@ -79,6 +79,7 @@ protected:
 private:
     void FillPreview();
     std::optional<std::pair<QStringList, QStringList>> names_;
+    mutable QHash<QString, int> nextIndex_;  // where each family's search for a free number starts
 };
 
 // Walks the source documents of one module that wait for posting. Lives as long as the
@@ -122,6 +123,23 @@ public:
     virtual void Skip();
 
 protected:
+    // The named values of a selection statement.
+    using TValues = QVector<QPair<QString, QVariant>>;
+    // The conditions every selection may add, in this order: one entity type, the types
+    // excluded in the settings ("AutoNotConter", key = the kind; letters between quote,
+    // comma, quote, read as a list and bound, never pasted), one id.
+    void AddFilters(QString& sql, TValues& values, const QString& typeColumn,
+                    const QString& entityType, bool withExcluded, const QString& idColumn,
+                    qint64 entityID) const;
+    // Runs the selection on the master query and stands on its first row.
+    void OpenMaster(const QString& sql, const TValues& values);
+    // Shows the current document's detail rows. When the document is not among those read
+    // last, the rows of the next stretch of waiting documents are read at once: sql holds
+    // "%1" where their ids go, keyField names a row's document id. True when it read.
+    bool OpenStretch(qint64 id, const QString& sql, const QString& keyField);
+    // The documents of the stretch read last.
+    const QVector<qint64>& Stretch() const { return stretch_; }
+
     // Locks the source row inside the document's transaction; false when it is gone or
     // no longer waits for posting.
     virtual bool LockCurrent(qint64 id) = 0;
@@ -139,6 +157,7 @@ private:
     QString moduleName_;
     std::unique_ptr<TQuery> master_;
     std::unique_ptr<TQuery> detail_;
+    QVector<qint64> stretch_;
 };
 
 // The module-name table: which conter serves the rules of a module.

@@ -49,7 +49,6 @@ bool Listed(const QString& body) {
 std::shared_ptr<TDocumentReference> TDocumentReference::Load(TFinancialDM& dm) {
     auto ref = std::make_shared<TDocumentReference>();
     TConnection& c = dm.Require();
-    ref->defaultCurrency = dm.GetDefaultCurrency();
     for (const auto& row :
          c.Select(QStringLiteral("SELECT taxid, value FROM tax ORDER BY taxid")).rows) {
         ref->taxes.append({row[0].toLongLong(), row[1].toDouble()});
@@ -122,25 +121,6 @@ std::shared_ptr<TDocumentReference> TDocumentReference::Load(TFinancialDM& dm) {
         base->SetValue(QStringLiteral("[Porez102]"), QString::number(*ref->porez102));
     ref->base = base;
     return ref;
-}
-
-std::optional<double> TDocumentReference::Rate(TFinancialDM& dm, qint64 exchangeListId,
-                                               const QString& currency) {
-    const QString key = QString::number(exchangeListId) + QLatin1Char('/') + currency;
-    auto it = rates_.constFind(key);
-    if (it != rates_.constEnd())
-        return *it;
-    std::optional<double> rate;
-    const bool listed =
-        dm.Require()
-            .SelectValue(QStringLiteral("SELECT COUNT(*) FROM currencyexchange WHERE "
-                                        "exchangelistid = ? AND (code1 = ? OR code2 = ?)"),
-                         {exchangeListId, currency, currency})
-            .toInt() > 0;
-    if (listed)
-        rate = dm.GetDefaultCurrRate(exchangeListId, currency);
-    rates_.insert(key, rate);
-    return rate;
 }
 
 // ---- Prefetch -----------------------------------------------------------------------------
@@ -285,17 +265,14 @@ void TDocumentConter::CalculateVariables() {
         throw TError(QStringLiteral("Dokument se kontira samo u toku kontiranja."));
     // Step 1, the zeros, is the run's shared base list.
     const QString currency = Header("documentcurrency").toString().trimmed();
-    foreign_ = !currency.isEmpty() && !reference_->defaultCurrency.isEmpty() &&
-               currency.compare(reference_->defaultCurrency, Qt::CaseInsensitive) != 0;
+    foreign_ = run_->Foreign(currency);
     rate_ = 1.0;
     if (foreign_) {
         // Unconverted amounts would post a foreign sum as home currency: refused instead.
         const qint64 list = Header("exchangelistid").toLongLong();
-        const std::optional<double> rate = reference_->Rate(dm_, list, currency);
+        const std::optional<double> rate = run_->Rate(list, currency);
         if (!rate)
-            throw TError(res::FOREIGN_NO_RATE_ERR
-                             .arg(type_ + QLatin1Char(' ') + Header("number").toString(), currency)
-                             .arg(list));
+            throw TError(res::FOREIGN_NO_RATE_ERR.arg(currency).arg(list));
         rate_ = *rate;
     }
     const qint64 warehouse = Header("warehouseid").toLongLong();
@@ -341,8 +318,7 @@ void TDocumentConter::Header() {
 void TDocumentConter::Flags() {
     auto differs = [&](const char* field) {
         const QString c = Header(field).toString().trimmed();
-        return !c.isEmpty() && !reference_->defaultCurrency.isEmpty() &&
-               c.compare(reference_->defaultCurrency, Qt::CaseInsensitive) != 0;
+        return run_->Foreign(c);
     };
     auto set = [&](const QString& name) { AddVariable(name, 1, TVariableType::vtFloat); };
     if (OneOf(type_, "MRZ") && differs("documentcurrency"))
@@ -771,21 +747,6 @@ const QString& TDocumentAutomat::PostedTypes() {
     return kPostedTypes;
 }
 
-QStringList TDocumentAutomat::ExcludedTypes(TFinancialDM& dm) {
-    // Stored as letters between quote, comma, quote ("K','U"); read as a list, never pasted.
-    const QString stored =
-        TDBIniFile(&dm.Require())
-            .ReadString(QStringLiteral("AutoNotConter"), QStringLiteral("100"), {});
-    QStringList letters;
-    for (QString part : stored.split(QLatin1Char(','))) {
-        part.remove(QLatin1Char('\'')).remove(QLatin1Char('"'));
-        part = part.trimmed();
-        if (!part.isEmpty())
-            letters << part;
-    }
-    return letters;
-}
-
 void TDocumentAutomat::OpenItems(const QDate& endDate, bool single, const QString& entityType,
                                  qint64 entityID) {
     TPostingRun* run = Run;
@@ -793,9 +754,6 @@ void TDocumentAutomat::OpenItems(const QDate& endDate, bool single, const QStrin
         throw TError(QStringLiteral("Kontiranje nije započeto."));
     reference_ = run->ModuleData<TDocumentReference>(QStringLiteral("document"),
                                                      [&] { return TDocumentReference::Load(dm_); });
-    TQuery& master = MasterQuery();
-    master.Close();
-    master.SetConnection(dm_.ZConnection());
     QStringList posted;
     for (const QChar c : kPostedTypes)
         posted << QLatin1Char('\'') + c + QLatin1Char('\'');
@@ -807,39 +765,14 @@ void TDocumentAutomat::OpenItems(const QDate& endDate, bool single, const QStrin
             "d.documentdate <= :EndDate AND NOT((d.documenttype = 'U') AND NOT(d.reservationid "
             "IS NULL)) AND d.number != 'kasa'")
             .arg(posted.join(QLatin1Char(',')));
-    QVariantList values;
-    if (!entityType.isEmpty())
-        sql += QStringLiteral(" AND d.documenttype = :EntityType");
-    const QStringList excluded = ExcludedTypes(dm_);
-    if (!excluded.isEmpty()) {
-        QStringList marks;
-        for (int i = 0; i < excluded.size(); ++i)
-            marks << QStringLiteral(":Excluded%1").arg(i);
-        sql += QStringLiteral(" AND NOT(d.documenttype IN (%1))").arg(marks.join(QLatin1Char(',')));
-    }
-    if (entityID > 0)
-        sql += QStringLiteral(" AND d.documentid = :EntityID");
+    TValues values{{QStringLiteral("YearStart"), QDate(dm_.Options().FinancialYear, 1, 1)},
+                   {QStringLiteral("EndDate"), endDate}};
+    AddFilters(sql, values, QStringLiteral("d.documenttype"), entityType, true,
+               QStringLiteral("d.documentid"), entityID);
     sql += QStringLiteral(" ORDER BY d.documentdate, d.direction DESC, d.documenttype, d.number");
     if (single)
         sql += QStringLiteral(" LIMIT 0,1");
-    master.SetSQL(sql);
-    master.ParamByName(QStringLiteral("YearStart"))
-        .SetValue(QDate(dm_.Options().FinancialYear, 1, 1));
-    master.ParamByName(QStringLiteral("EndDate")).SetValue(endDate);
-    if (!entityType.isEmpty())
-        master.ParamByName(QStringLiteral("EntityType")).SetValue(entityType);
-    for (int i = 0; i < excluded.size(); ++i)
-        master.ParamByName(QStringLiteral("Excluded%1").arg(i)).SetValue(excluded[i]);
-    if (entityID > 0)
-        master.ParamByName(QStringLiteral("EntityID")).SetValue(entityID);
-    master.SetReadOnly(true);
-    master.Open();
-    master.First();
-
-    TQuery& detail = DetailQuery();
-    detail.Close();
-    detail.SetConnection(dm_.ZConnection());
-    detail.SetReadOnly(true);
+    OpenMaster(sql, values);
     prefetch_ = {};
 }
 
@@ -853,8 +786,8 @@ qint64 TDocumentAutomat::CurrentID() const {
 
 QString TDocumentAutomat::CurrentCaption() const {
     const TQuery& m = MasterQuery();
-    return m.FieldByName(QStringLiteral("documenttype")).AsString() + QLatin1Char(' ') +
-           m.FieldByName(QStringLiteral("number")).AsString();
+    return GetDocDescription(m.FieldByName(QStringLiteral("documenttype")).AsString()) +
+           QLatin1Char(' ') + m.FieldByName(QStringLiteral("number")).AsString();
 }
 
 bool TDocumentAutomat::LockCurrent(qint64 id) {
@@ -866,37 +799,15 @@ bool TDocumentAutomat::LockCurrent(qint64 id) {
 }
 
 void TDocumentAutomat::OpenDetail(qint64 id) {
-    TQuery& detail = DetailQuery();
-    if (!prefetch_.documents.contains(id)) {
-        // The lines and the rest of the next stretch of waiting documents, at once.
-        constexpr int kStretch = 64;
-        QVector<qint64> ids{id};
-        const TQuery& master = MasterQuery();
-        const int key = master.FieldByName(QStringLiteral("documentid")).Index();
-        for (int rec = master.RecNo() + 1; rec <= master.RecordCount() && ids.size() < kStretch;
-             ++rec)
-            ids << master.RecordValue(rec, key).toLongLong();
-        prefetch_.Load(dm_.Require(), ids);
-        detail.Close();
-        detail.SetFiltered(false);
-        QStringList marks;
-        for (int i = 0; i < ids.size(); ++i)
-            marks << QStringLiteral(":D%1").arg(i);
-        detail.SetSQL(
-            QStringLiteral("SELECT di.*, p.type, (SELECT MIN(pc.categoryprid) FROM "
-                           "productcategorypr AS pc WHERE pc.productid = di.productid) AS "
-                           "categoryprid FROM documentitem AS di LEFT JOIN product AS p ON "
-                           "di.productid = p.productid WHERE di.documentid IN (%1) ORDER BY "
-                           "di.documentid, di.documentitemid")
-                .arg(marks.join(QLatin1Char(','))));
-        for (int i = 0; i < ids.size(); ++i)
-            detail.ParamByName(QStringLiteral("D%1").arg(i)).SetValue(ids[i]);
-        detail.Open();
-    }
-    // The detail dataset shows the document's own lines.
-    const int key = detail.FieldByName(QStringLiteral("documentid")).Index();
-    detail.SetOnFilterRecord([id, key](TDataSet& d) { return d.Fields(key).AsInteger() == id; });
-    detail.SetFiltered(true);
+    // The lines, and the rest the conter reads, of the next stretch of waiting documents.
+    if (OpenStretch(id,
+                    QStringLiteral("SELECT di.*, p.type, (SELECT MIN(pc.categoryprid) FROM "
+                                   "productcategorypr AS pc WHERE pc.productid = di.productid) AS "
+                                   "categoryprid FROM documentitem AS di LEFT JOIN product AS p ON "
+                                   "di.productid = p.productid WHERE di.documentid IN (%1) ORDER "
+                                   "BY di.documentid, di.documentitemid"),
+                    QStringLiteral("documentid")))
+        prefetch_.Load(dm_.Require(), Stretch());
 }
 
 std::shared_ptr<TCustomConter> TDocumentAutomat::MakeConter() {

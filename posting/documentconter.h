@@ -26,7 +26,6 @@ struct TDocumentReference {
         QChar kind = QLatin1Char('v');  // v wholesale, m retail
         QChar method = QLatin1Char(' ');
     };
-    QString defaultCurrency;
     QVector<QPair<qint64, double>> taxes;  // id and rate
     qint64 maxTaxId = 0;
     std::optional<qint64> porez101, porez102;
@@ -37,12 +36,6 @@ struct TDocumentReference {
     std::shared_ptr<const TVariableList> base;
 
     static std::shared_ptr<TDocumentReference> Load(TFinancialDM& dm);
-    // Home-currency value of one unit of a currency by an exchange list; none when the
-    // list has no rate for it. Asked once per list and currency.
-    std::optional<double> Rate(TFinancialDM& dm, qint64 exchangeListId, const QString& currency);
-
-private:
-    QHash<QString, std::optional<double>> rates_;
 };
 
 // What the document conter reads of a document besides its header and lines, fetched for
@@ -68,7 +61,7 @@ public:
     TDocumentConter(TFinancialDM& dm, TPostingRun* run, const QString& moduleName,
                     const QString& foreignTable, const QString& entityType, qint64 entityID,
                     TDataSet* masterDataSet, TDataSet* detailDataSet,
-                    std::shared_ptr<TDocumentReference> reference,
+                    std::shared_ptr<TDocumentReference> reference = nullptr,
                     const TDocumentPrefetch* prefetch = nullptr);
 
 protected:
@@ -120,10 +113,8 @@ public:
     QString CurrentCaption() const override;
     qint64 CurrentID() const override;
 
-    // The document types that are posted, and those an accountant excluded (section
-    // "AutoNotConter", key "100": letters separated by quote, comma, quote).
+    // The document types that are posted.
     static const QString& PostedTypes();
-    static QStringList ExcludedTypes(TFinancialDM& dm);
 
 protected:
     bool LockCurrent(qint64 id) override;

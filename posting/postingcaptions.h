@@ -9,6 +9,8 @@ inline const QString AUTO_CONTER_WRN = QStringLiteral(
     "Ne možete raditi auto kontiranje, jer drugi korisnik radi isto auto kontiranje!");
 inline const QString AUTO_CONTER_CAPT = QStringLiteral("Auto kontiranje");
 inline const QString DOC_PRE_DESC = QStringLiteral("%1 - automatski kreirano");
+inline const QString STAT_PRE_DESC = QStringLiteral("Izvod broj %1");
+inline const QString CASH_PRE_DESC = QStringLiteral("Dnevnik blagajne broj %1");
 inline const QString INV_EXP_ERR = QStringLiteral("Neispravan izraz");
 inline const QString VARS_CAPT = QStringLiteral("Promenljive");
 inline const QString REL_CAPT = QStringLiteral("Tipovi temeljnica");
@@ -23,8 +25,9 @@ inline const QString RULE_ZERO_LINE_NOTE =
 inline const QString RULE_BAD_EXPRESSION_ERR = QStringLiteral(
     "Pravilo %1 (konto %2) ima neispravan izraz: duguje \"%3\", potražuje "
     "\"%4\". Ispravite pravilo u opcijama kontiranja.");
-inline const QString FOREIGN_NO_RATE_ERR = QStringLiteral(
-    "Dokument %1 je u valuti %2, a kursna lista %3 nema kurs te valute; "
-    "dokument se ne može kontirati.");
+inline const QString FOREIGN_NO_RATE_ERR =
+    QStringLiteral("Iznosi su u valuti %1, a kursna lista %2 nema kurs te valute.");
+// An error that ended a run, with the source document it stopped at.
+inline const QString POSTING_STOPPED_ERR = QStringLiteral("%1 nije kontiran: %2");
 
 }  // namespace fin::res

@@ -3,7 +3,10 @@
 #include <algorithm>
 
 #include "posting/autoconter.h"
+#include "posting/bankconter.h"
 #include "posting/documentconter.h"
+#include "posting/faconter.h"
+#include "posting/productionconter.h"
 
 namespace fin {
 
@@ -24,6 +27,9 @@ void SetPostingPackage(TPostingPackage* package) {
 TPostingPackage::TPostingPackage(TFinancialDM& dm)
     : dm_(dm), autoConter_(std::make_unique<TAutoConter>(dm)) {
     automats_.push_back(std::make_shared<TDocumentAutomat>(dm));
+    automats_.push_back(std::make_shared<TBankAutomat>(dm));
+    automats_.push_back(std::make_shared<TFAAutomat>(dm));
+    automats_.push_back(std::make_shared<TProductionAutomat>(dm));
     for (const auto& a : automats_) {
         autoConter_->RegisterAutomat(a.get());
         dm_.Automats.push_back(a);

@@ -95,6 +95,35 @@ double TPostingRun::Balance(const QString& function, const QString& code, const 
     return value;
 }
 
+const QString& TPostingRun::DefaultCurrency() {
+    if (!defaultCurrency_)
+        defaultCurrency_ = dm_.GetDefaultCurrency();
+    return *defaultCurrency_;
+}
+
+bool TPostingRun::Foreign(const QString& currency) {
+    const QString c = currency.trimmed();
+    return !c.isEmpty() && !DefaultCurrency().isEmpty() &&
+           c.compare(DefaultCurrency(), Qt::CaseInsensitive) != 0;
+}
+
+std::optional<double> TPostingRun::Rate(qint64 exchangeListId, const QString& currency) {
+    const QString key = QString::number(exchangeListId) + QLatin1Char('/') + currency;
+    auto it = rates_.constFind(key);
+    if (it != rates_.constEnd())
+        return *it;
+    std::optional<double> rate;
+    // A list without the currency would give 1, which would post a foreign sum as it is.
+    if (dm_.Require()
+            .SelectValue(QStringLiteral("SELECT COUNT(*) FROM currencyexchange WHERE "
+                                        "exchangelistid = ? AND (code1 = ? OR code2 = ?)"),
+                         {exchangeListId, currency, currency})
+            .toInt() > 0)
+        rate = dm_.GetDefaultCurrRate(exchangeListId, currency);
+    rates_.insert(key, rate);
+    return rate;
+}
+
 void TPostingRun::Posted(const TPostedPrecept& precept) {
     ++posted_;
     if (OnPosted)

@@ -7,6 +7,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 
 #include "ledger/ledgercache.h"
 
@@ -63,6 +64,13 @@ public:
     const QVector<TPostingRule>& Rules(const QString& module, const QString& entityType);
     // The voucher type configured for a module and entity type (settings, default 1).
     qint64 PreceptTypeID(const QString& module, const QString& entityType);
+    // The home currency, and whether a document's currency is another one.
+    const QString& DefaultCurrency();
+    bool Foreign(const QString& currency);
+    // Home-currency value of one unit of a currency by an exchange list; none when the list
+    // has no rate for it. Asked once per list and currency.
+    std::optional<double> Rate(qint64 exchangeListId, const QString& currency);
+
     // "SALDO", "SALDOD", "SALDOP" of an account code from 1 January of the date's year.
     double Balance(const QString& function, const QString& code, const QDate& date);
 
@@ -94,6 +102,8 @@ private:
     QString isolation_;  // the session's own, given back at the end
     QHash<QString, QVector<TPostingRule>> rules_;
     QHash<QString, qint64> types_;
+    std::optional<QString> defaultCurrency_;
+    QHash<QString, std::optional<double>> rates_;
     std::map<std::tuple<QString, QString, QDate>, double> balances_;
     std::map<QString, std::shared_ptr<void>> moduleData_;
     int posted_ = 0;

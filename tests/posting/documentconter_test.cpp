@@ -247,7 +247,8 @@ TEST_F(Documents, ForeignCurrencyPaymentsAndAdvances) {
         PostAll();
         ADD_FAILURE() << "posted";
     } catch (const TError& e) {
-        EXPECT_EQ(e.Message(), res::FOREIGN_NO_RATE_ERR.arg("R E1", "EUR").arg(99));
+        EXPECT_EQ(e.Message(), res::POSTING_STOPPED_ERR.arg(
+                                   "Račun E1", res::FOREIGN_NO_RATE_ERR.arg("EUR").arg(99)));
     }
     EXPECT_EQ(Count("precept"), 0);
     EXPECT_EQ(Count("preceptitem"), 0);

@@ -252,13 +252,18 @@ TEST(Package, MakesItsObjectsInOrderAndTakesThemBack) {
         EXPECT_FALSE(dm.Connected());
         QStringList modules;
         dm.GetModuleNames(modules);
-        EXPECT_EQ(modules, QStringList({"Dokument"}));
+        // Documents, bank, fixed assets, production, in this order.
+        EXPECT_EQ(modules, QStringList({"Dokument", "Banka", "Osnovna sredstva", "Proizvodnja"}));
         EXPECT_EQ(dm.GetTableNameByModuleName("Dokument"), "document");
+        EXPECT_EQ(dm.GetTableNameByModuleName("Proizvodnja"), "errand");
         const auto& registered = package.Posting().AutoConter().Automats();
-        ASSERT_EQ(registered.size(), 1u);
+        ASSERT_EQ(registered.size(), 4u);
         EXPECT_EQ(registered[0]->Kind(), 100);
+        EXPECT_EQ(registered[1]->Kind(), 50);
+        EXPECT_EQ(registered[2]->Kind(), 10);
+        EXPECT_EQ(registered[3]->Kind(), 75);
         EXPECT_EQ(registered[0], package.Posting().Automat(100));
-        EXPECT_EQ(package.Posting().Automat(50), nullptr);
+        EXPECT_EQ(package.Posting().Automat(5), nullptr);
         EXPECT_TRUE(dm.CheckRuleExpression);
         automat = dm.Automats[0];
 

@@ -90,9 +90,14 @@ protected:
         TPostingTest::SetUp();
         if (HasFatalFailure())
             return;
+        // The bank's automat gives way to one that records what the driver asks of it.
         bank = std::make_shared<TRecordingAutomat>(*dm, 50, "bankstatement", "Banka");
+        TCustomContoAutomat* real = package->Automat(50);
+        package->AutoConter().UnregisterAutomat(real);
+        for (auto& a : dm->Automats)
+            if (a.get() == static_cast<IAutomatLookup*>(real))
+                a = bank;
         package->AutoConter().RegisterAutomat(bank.get());
-        dm->Automats.push_back(bank);
         documents = std::make_shared<TDocumentsModule>(std::make_shared<TTestSecurity>(&Db()));
         dm->ModuleLookup = [this](const QUuid& identity) -> IInterfacePtr {
             return identity == iid::Documents ? documents : nullptr;
@@ -367,14 +372,15 @@ TEST_F(AutoPosting, TheChosenDocumentIsPostedWhateverWaitsBeforeIt) {
     const qint64 late = Invoice(QDate(2024, 3, 7), "3");
     bank->waiting = 2;
 
-    // The module first ("Dokument" of the registered two), then the document in its
+    // The module first ("Dokument" of the registered four), then the document in its
     // module's picker, newest first.
     ui.AnswerPick(0).AnswerPick(1);
     Run("AutoContingChooseRelatedEntity");
     ASSERT_EQ(ui.Picks().size(), 2u);
     EXPECT_EQ(ui.Picks()[0].caption, "Tipovi temeljnica");
     EXPECT_EQ(ui.Picks()[0].prompt, "Izaberite tip temeljnice:");
-    EXPECT_EQ(ui.Picks()[0].items, QStringList({"Dokument", "Banka"}));
+    EXPECT_EQ(ui.Picks()[0].items,
+              QStringList({"Dokument", "Banka", "Osnovna sredstva", "Proizvodnja"}));
     EXPECT_EQ(ui.Picks()[1].caption, "Dokumenti");
     EXPECT_TRUE(Posted(chosen));
     EXPECT_FALSE(Posted(early));
@@ -545,7 +551,7 @@ TEST_F(AutoPosting, TheProgressWindowKeepsTheScreenAliveAndStopsTheRun) {
     Run("AutoConting");
     SetUi(&ui);
     EXPECT_EQ(ticks, 1);
-    EXPECT_EQ(label, "Auto kontiranje\n1 od 3: R 1");
+    EXPECT_EQ(label, "Auto kontiranje\n1 od 3: Račun 1");
     EXPECT_TRUE(Posted(docs[0]));
     EXPECT_FALSE(Posted(docs[1]));
     for (QWidget* w : QApplication::topLevelWidgets())
