@@ -426,7 +426,7 @@ enum class TKind { Compensation, ExchangeDifference };
 
 // Share of each kind among the everyday vouchers that no source document makes.
 const std::pair<TKind, int> kKindWeights[] = {
-    {TKind::Compensation, 3},
+    {TKind::Compensation, 4},
     {TKind::ExchangeDifference, 1},
 };
 
@@ -603,7 +603,7 @@ private:
         const qint64 customer = own ? r_.Pick(both) : r_.Pick(refs_.customers);
         const qint64 supplier = own ? customer : r_.Pick(refs_.suppliers);
         b_.Start(date, 25, QStringLiteral("Kompenzacija - %1").arg(b_.PartnerName(customer)));
-        const int n = r_.Int(1, 3 * detail_);
+        const int n = r_.Int(1, 4 * detail_);
         qint64 total = 0;
         for (int i = 0; i < n; ++i) {
             const qint64 a = r_.Cents(100000, 20000000);
@@ -615,7 +615,7 @@ private:
             total += a;
         }
         // The same sum closes the supplier's invoices, the last one taking the remainder.
-        const int m = r_.Int(1, 3 * detail_);
+        const int m = r_.Int(1, 4 * detail_);
         qint64 left = total;
         for (int i = 0; i < m && left > 0; ++i) {
             const qint64 a = i + 1 == m ? left : std::min(left, r_.Cents(1, total / m + 1));

@@ -159,7 +159,8 @@ struct TPending {
     TStatementLine line;
 };
 
-// Receipts and payments of partners on account, and the bank's fees.
+// Receipts and payments of partners on account, of the size of the company's invoices, and
+// the bank's fees.
 class TLineMaker {
 public:
     TLineMaker(TRandom& r, const TBankRefs& refs) : r_(r), refs_(refs) {}
@@ -168,11 +169,11 @@ public:
         TStatementLine l;
         if (r_.Chance(53)) {
             l.partner = r_.Pick(refs_.customers);
-            l.credit = r_.Cents(500000, 80000000);
+            l.credit = r_.Cents(500000, 8000000);
             l.text = QStringLiteral("Uplata kupca");
         } else {
             l.partner = r_.Pick(refs_.suppliers);
-            l.debit = r_.Cents(300000, 60000000);
+            l.debit = r_.Cents(300000, 5000000);
             l.text = QStringLiteral("Plaćanje dobavljaču");
         }
         return l;
@@ -508,12 +509,12 @@ private:
             for (int i = 0; i < n; ++i) {
                 TStatementLine l;
                 l.partner = refs_.foreign;
-                const qint64 pay = r_.Int(5, 150) * 10000;
+                const qint64 pay = r_.Int(1, 15) * 10000;
                 if (balance > pay && r_.Chance(40)) {
                     l.debit = pay;
                     l.text = QStringLiteral("Plaćanje po uvoznoj fakturi");
                 } else {
-                    l.credit = r_.Int(10, 250) * 10000;
+                    l.credit = r_.Int(1, 20) * 10000;
                     l.text = QStringLiteral("Uplata po izvoznoj fakturi");
                 }
                 balance += l.credit - l.debit;
