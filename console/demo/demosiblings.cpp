@@ -102,8 +102,7 @@ struct TStatementLine {
 class TStatementWriter {
 public:
     explicit TStatementWriter(TConnection& c)
-        : c_(c),
-          statements_(c, QStringLiteral("bankstatement"),
+        : statements_(c, QStringLiteral("bankstatement"),
                       {QStringLiteral("bankstatementid"), QStringLiteral("bankaccountid"),
                        QStringLiteral("number"), QStringLiteral("statementdate"),
                        QStringLiteral("statementtype"), QStringLiteral("currency"),
@@ -145,7 +144,6 @@ public:
     qint64 Lines() const { return lines_; }
 
 private:
-    TConnection& c_;
     TBatch statements_, items_;
     qint64 nextId_ = 1;
     std::map<std::pair<qint64, QString>, int> numbers_;
