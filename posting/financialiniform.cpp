@@ -1,6 +1,7 @@
 #include "posting/financialiniform.h"
 
 #include <QAbstractScrollArea>
+#include <QAction>
 #include <QApplication>
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -10,7 +11,6 @@
 #include <QLineEdit>
 #include <QSignalBlocker>
 #include <QStyledItemDelegate>
-#include <QToolButton>
 #include <QVBoxLayout>
 #include <QWheelEvent>
 
@@ -44,9 +44,9 @@ bool TypedDirectly(const QString& field) {
     return field != QLatin1String("debitexp") && field != QLatin1String("creditexp");
 }
 
-// The rule grid's cell editors: a text box, and beside it "..." for the fields that have
-// one. The ellipsis hands what was typed to the field first, then closes the editor, so the
-// dialog's text is the one the field keeps.
+// The rule grid's cell editors carry an ellipsis in the fields that have one. It hands what
+// was typed to the field first and closes the editor, so the dialog's text is the one the
+// field keeps; an editor the user typed nothing into writes nothing back.
 class TRuleDelegate : public QStyledItemDelegate {
 public:
     TRuleDelegate(TDataSetModel* model, std::function<void()> ellipsis, QObject* parent)
@@ -54,48 +54,32 @@ public:
 
     QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
                           const QModelIndex& index) const override {
+        QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
+        auto* line = qobject_cast<QLineEdit*>(editor);
         const TField* f = model_->FieldAt(index.column());
-        if (!f || !HasEllipsis(f->FieldName()))
-            return QStyledItemDelegate::createEditor(parent, option, index);
-        auto* editor = new QWidget(parent);
-        editor->setAutoFillBackground(true);
-        auto* row = new QHBoxLayout(editor);
-        row->setContentsMargins(0, 0, 0, 0);
-        row->setSpacing(0);
-        auto* text = new QLineEdit(editor);
-        text->setFrame(false);
-        text->setReadOnly(!TypedDirectly(f->FieldName()));
-        row->addWidget(text, 1);
-        auto* button = new QToolButton(editor);
-        button->setObjectName(QStringLiteral("EllipsisButton"));
-        button->setText(QStringLiteral("..."));
-        row->addWidget(button);
-        editor->setFocusProxy(text);
+        if (!line || !f || !HasEllipsis(f->FieldName()))
+            return editor;
+        line->setReadOnly(!TypedDirectly(f->FieldName()));
+        QAction* ellipsis = line->addAction(EllipsisIcon(*line), QLineEdit::TrailingPosition);
+        ellipsis->setObjectName(QStringLiteral("EllipsisAction"));
+        ellipsis->setToolTip(QStringLiteral("Uredi izraz"));
         auto* self = const_cast<TRuleDelegate*>(this);
-        QObject::connect(button, &QToolButton::clicked, editor, [self, editor] {
-            emit self->commitData(editor);
-            emit self->closeEditor(editor, QAbstractItemDelegate::NoHint);
+        QObject::connect(ellipsis, &QAction::triggered, line, [self, line] {
+            emit self->commitData(line);
+            emit self->closeEditor(line, QAbstractItemDelegate::NoHint);
             if (self->ellipsis_)
                 self->ellipsis_();
         });
         return editor;
     }
 
-    void setEditorData(QWidget* editor, const QModelIndex& index) const override {
-        if (auto* text = editor->findChild<QLineEdit*>(); text && !qobject_cast<QLineEdit*>(editor))
-            text->setText(index.data(Qt::EditRole).toString());
-        else
-            QStyledItemDelegate::setEditorData(editor, index);
-    }
-
     void setModelData(QWidget* editor, QAbstractItemModel* model,
                       const QModelIndex& index) const override {
-        auto* text = editor->findChild<QLineEdit*>();
-        if (!text || qobject_cast<QLineEdit*>(editor))
-            return QStyledItemDelegate::setModelData(editor, model, index);
-        // An unchanged text is no edit: the record is not put into edit for nothing.
-        if (!text->isReadOnly() && text->isModified())
-            model->setData(index, text->text(), Qt::EditRole);
+        // A read-only box holds the shortened text the grid shows: never written back.
+        if (auto* line = qobject_cast<QLineEdit*>(editor);
+            line && (line->isReadOnly() || !line->isModified()))
+            return;
+        QStyledItemDelegate::setModelData(editor, model, index);
     }
 
 private:
@@ -513,18 +497,14 @@ bool TFinancialIniForm::ShowRules(const QString& module, const QString& entityTy
 }
 
 bool TFinancialIniForm::eventFilter(QObject* watched, QEvent* event) {
-    // Inside the dialog the wheel steps like the arrow keys: away from the user up,
-    // otherwise down.
+    // Inside the dialog the wheel steps like the arrow keys, in the control under the mouse:
+    // away from the user up, otherwise down.
     if (event->type() == QEvent::Wheel) {
-        auto* widget = qobject_cast<QWidget*>(watched);
-        if (widget && widget->window() == this) {
-            QWidget* target = QApplication::focusWidget();
-            if (!target || target->window() != this) {
-                target = widget;
-                if (auto* area = qobject_cast<QAbstractScrollArea*>(widget->parentWidget());
-                    area && area->viewport() == widget)
-                    target = area;
-            }
+        auto* target = qobject_cast<QWidget*>(watched);
+        if (target && target->window() == this) {
+            if (auto* area = qobject_cast<QAbstractScrollArea*>(target->parentWidget());
+                area && area->viewport() == target)
+                target = area;
             const int delta = static_cast<QWheelEvent*>(event)->angleDelta().y();
             QKeyEvent key(QEvent::KeyPress, delta > 0 ? Qt::Key_Up : Qt::Key_Down, Qt::NoModifier);
             QApplication::sendEvent(target, &key);
