@@ -167,7 +167,7 @@ TFinancialIniForm::TFinancialIniForm(TFinancialDM& dm, TAutoConter* driver, QWid
         model_, [this] { DBGridEditButtonClick(); }, DBGrid));
     DBGrid->verticalHeader()->setDefaultSectionSize(DBGrid->fontMetrics().height() + 8);
     DBGrid->horizontalHeader()->setStretchLastSection(true);
-    for (auto [column, width] : {std::pair{0, 70}, {1, 80}, {2, 120}, {3, 200}, {4, 200}})
+    for (auto [column, width] : {std::pair{0, 70}, {1, 80}, {2, 110}, {3, 210}, {4, 210}})
         DBGrid->setColumnWidth(column, width);
     TGridSorter::AddGrid(DBGrid);
     new TGridLink(DBGrid, model_);
@@ -225,7 +225,7 @@ TFinancialIniForm::TFinancialIniForm(TFinancialDM& dm, TAutoConter* driver, QWid
     SetRulesEditable(false);
     TryButton->setEnabled(driver_ != nullptr);
     qApp->installEventFilter(this);
-    resize(780, 560);
+    resize(900, 600);
 }
 
 TFinancialIniForm::~TFinancialIniForm() {

@@ -73,8 +73,12 @@ TPostingPreviewForm::TPostingPreviewForm(const TPostingPreview& preview, const Q
         HeaderGrid->setItem(r, 1, Cell(preview.header[r].second));
     }
     HeaderGrid->setColumnWidth(0, 140);
-    HeaderGrid->setMaximumHeight(
-        HeaderGrid->verticalHeader()->defaultSectionSize() * (HeaderGrid->rowCount() + 1) + 8);
+    // Every header field at once, without a scroll bar.
+    HeaderGrid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    HeaderGrid->setFixedHeight(HeaderGrid->horizontalHeader()->sizeHint().height() +
+                               HeaderGrid->verticalHeader()->defaultSectionSize() *
+                                   HeaderGrid->rowCount() +
+                               2 * HeaderGrid->frameWidth());
     v->addWidget(HeaderGrid);
 
     LinesGrid =
@@ -147,7 +151,7 @@ TPostingPreviewForm::TPostingPreviewForm(const TPostingPreview& preview, const Q
     CloseButton->setObjectName(QStringLiteral("CloseButton"));
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons);
-    resize(820, 560);
+    resize(820, 620);
 }
 
 }  // namespace fin
