@@ -216,6 +216,7 @@ TFinancialIniForm::TFinancialIniForm(TFinancialDM& dm, TAutoConter* driver, QWid
                                    .rows)
             if (!modules.contains(row[0].toString()))
                 modules << row[0].toString();
+        const QSignalBlocker quiet(ModuleCB);
         ModuleCB->addItems(modules);
         OptionsFrame->OptionsToControls();
     } catch (const TError& e) {
