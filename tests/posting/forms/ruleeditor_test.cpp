@@ -106,8 +106,9 @@ protected:
 TEST_F(RuleEditor, APairWithoutRulesIsOfferedReadOnlyAndCanBeStarted) {
     Open();
     EXPECT_EQ(form->windowTitle(), "Opcije");
-    ASSERT_EQ(form->ModuleCB->count(), 1);
+    ASSERT_EQ(form->ModuleCB->count(), 4);
     EXPECT_EQ(form->ModuleCB->itemText(0), "Dokument");
+    EXPECT_EQ(form->ModuleCB->itemText(3), "Proizvodnja");
     // Every kind of document, with its caption, though none has rules yet.
     ASSERT_EQ(form->EntityTypeCB->count(), 17);
     EXPECT_EQ(form->EntityTypeCB->itemText(0), "A - Avansni račun");
@@ -190,8 +191,8 @@ TEST_F(RuleEditor, TheGridShowsRulesAndTakesExpressionsThroughTheEllipsis) {
     Rule("R", "2040", "", "0", "0", {}, "Stari modul");
     Open();
     // Modules and kinds that only the rules know are offered after the known ones.
-    ASSERT_EQ(form->ModuleCB->count(), 2);
-    EXPECT_EQ(form->ModuleCB->itemText(1), "Stari modul");
+    ASSERT_EQ(form->ModuleCB->count(), 5);
+    EXPECT_EQ(form->ModuleCB->itemText(4), "Stari modul");
     ASSERT_EQ(form->EntityTypeCB->count(), 18);
     EXPECT_EQ(form->EntityTypeCB->itemText(17), "X");
 
@@ -370,7 +371,7 @@ TEST_F(RuleEditor, TheExpressionDialogRefusesBadExpressionsAndInsertsVariables) 
     EXPECT_EQ(text, "[UkProd]-[UkRab]");
 
     // A module without a conter lists nothing and accepts no expression.
-    TLCLEditorForm other(*dm, "Banka");
+    TLCLEditorForm other(*dm, "Stari modul");
     EXPECT_EQ(other.VarsCB->count(), 1);
     other.show();
     other.SetExpression("1");
@@ -517,8 +518,10 @@ TEST_F(RuleEditor, TheRulesAreTriedOnADocumentWritingNothing) {
     EXPECT_EQ(ui.Shown().size(), messages);
     EXPECT_EQ(shown, 0);
 
-    // A module that cannot post yet says so before any pick.
-    Choose("Banka", "I");
+    // A module that cannot post says so before any pick.
+    Rule("R", "2040", "", "0", "0", {}, "Stari modul");
+    Open();
+    Choose("Stari modul", "R");
     form->TryButton->click();
     EXPECT_TRUE(ui.LastText().contains("nema automatsko kontiranje"))
         << ui.LastText().toStdString();
