@@ -3,7 +3,6 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QPainter>
 #include <QStatusBar>
 #include <QStyledItemDelegate>
 #include <QTimer>
@@ -67,12 +66,7 @@ public:
                           const QModelIndex& index) const override {
         QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
         if (auto* line = qobject_cast<QLineEdit*>(editor)) {
-            QPixmap dots(16, 16);
-            dots.fill(Qt::transparent);
-            QPainter p(&dots);
-            p.setPen(line->palette().color(QPalette::Text));
-            p.drawText(dots.rect(), Qt::AlignCenter, QStringLiteral("..."));
-            QAction* ellipsis = line->addAction(QIcon(dots), QLineEdit::TrailingPosition);
+            QAction* ellipsis = line->addAction(EllipsisIcon(*line), QLineEdit::TrailingPosition);
             ellipsis->setObjectName(QStringLiteral("PickEllipsis"));
             connect(ellipsis, &QAction::triggered, pick_, &QAction::trigger);
         }

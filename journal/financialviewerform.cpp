@@ -20,7 +20,9 @@
 #include "ledger/ledgercaptions.h"
 #include "ledger/precepttypeform.h"
 #include "posting/autoconter.h"
+#include "posting/financialiniform.h"
 #include "posting/postingcaptions.h"
+#include "posting/postingmodules.h"
 
 namespace fin {
 
@@ -191,10 +193,9 @@ TFinancialViewerForm::TFinancialViewerForm(TFinancialDM& dm, QWidget* parent)
     BuildAutoPosting();
 
     // The work of these commands arrives with later parts of the module.
-    for (QAction* later :
-         {AutoClose5, AutoClose6, AutoClose7, AutoCloseYear, AutoOpenYear, AutoCloseOpenAction,
-          AutoRoundAll, PrintMore, MergePerceptsAction, FinancialLogAction, FinancialBalanceAction,
-          FinancialAccountingNew, ContingOptions})
+    for (QAction* later : {AutoClose5, AutoClose6, AutoClose7, AutoCloseYear, AutoOpenYear,
+                           AutoCloseOpenAction, AutoRoundAll, PrintMore, MergePerceptsAction,
+                           FinancialLogAction, FinancialBalanceAction, FinancialAccountingNew})
         later->setEnabled(false);
     // The toolkit takes a hidden action's shortcut away with it; "Auto" over everything
     // stays hidden and still answers its keys.
@@ -248,6 +249,8 @@ TFinancialViewerForm::TFinancialViewerForm(TFinancialDM& dm, QWidget* parent)
             &TFinancialViewerForm::AutoContingOneExecute);
     connect(AutoContingChooseRelatedEntity, &QAction::triggered, this,
             &TFinancialViewerForm::AutoContingChooseRelatedEntityExecute);
+    connect(ContingOptions, &QAction::triggered, this,
+            &TFinancialViewerForm::ContingOptionsExecute);
 }
 
 QAction* TFinancialViewerForm::NewCommand(const char* name, const QString& caption,
@@ -385,14 +388,9 @@ void TFinancialViewerForm::AutoContingChooseRelatedEntityExecute() {
     qint64 id = 0;
     if (!PickSourceDocument(dm_, module, id, description))
         return;
-    // The kinds by module name, first match wins; another name posts nothing.
-    const std::pair<QString, int> kinds[] = {{res::FIN_MOD_DOCUMENT_NAME, kDocuments},
-                                             {res::FIN_MOD_PRODUCTION_NAME, kProduction},
-                                             {res::FIN_MOD_BANK_NAME, kBank},
-                                             {res::FIN_MOD_FA_NAME, kFixedAssets}};
-    for (const auto& [name, kind] : kinds)
-        if (module == name)
-            return AutoContingRun(true, kind, {}, id);
+    // Another module name posts nothing.
+    if (const TPostingModule* source = FindPostingModule(module))
+        AutoContingRun(true, source->kind, {}, id);
 }
 
 void TFinancialViewerForm::PreceptAddExecute() {
@@ -446,6 +444,18 @@ void TFinancialViewerForm::PreceptDeleteExecute() {
 void TFinancialViewerForm::PreceptTypeAdminExecute() {
     // The form frees itself when it closes.
     auto* form = new TPreceptTypeForm(dm_, this);
+    ShowModal(*form);
+}
+
+void TFinancialViewerForm::ContingOptionsExecute() {
+    TFinancialIniForm* form = nullptr;
+    try {
+        // The form frees itself when it closes.
+        form = new TFinancialIniForm(dm_, autoConter_, this);
+    } catch (const TError& e) {
+        Ui().ShowMessage(TMessageType::Error, e.Message());
+        return;
+    }
     ShowModal(*form);
 }
 

@@ -49,6 +49,8 @@ public:
     void PreceptDeleteExecute();
     void PreceptTypeAdminExecute();
     void AccountAdminExecute();
+    // "Opcije kontiranja": the options page and the posting rules.
+    void ContingOptionsExecute();
     void AutoContingSetToDateExecute();
     // Posting and closing refuse while the list has its own filter switched on.
     bool FilterGuard();

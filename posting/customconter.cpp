@@ -155,6 +155,7 @@ void TCustomConter::CreatePrecept() {
 
 void TCustomConter::FillPreview() {
     TPostingPreview& p = run_->Preview;
+    p.entityType = EntityType;
     p.variables = Variables.Lines();
     TQuery& precepts = dm_.PreceptZQ();
     for (const char* f : {"precepttypeid", "PreceptType", "number", "preceptdate", "registerdate",

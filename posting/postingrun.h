@@ -38,6 +38,7 @@ struct TPreviewLine {
 
 // What posting one document would give, written nowhere.
 struct TPostingPreview {
+    QString entityType;                       // the document's kind: whose rules applied
     QStringList variables;                    // "name=value", in list order
     QVector<QPair<QString, QString>> header;  // field name and system text
     QVector<TPreviewLine> lines;

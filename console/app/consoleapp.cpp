@@ -5,6 +5,7 @@
 #include <QListWidget>
 #include <QPixmap>
 #include <cstdio>
+#include <functional>
 
 #include "console/app/mainwindow.h"
 #include "host/forms/customforms.h"
@@ -35,6 +36,8 @@ TConsoleOptions ParseOptions(const QStringList& arguments) {
             options.finds << arguments[++i];
         else if (argument.section(QLatin1Char('='), 0, 0) == QLatin1String("--voucher"))
             value(QStringLiteral("--voucher"), options.voucher);
+        else if (argument.section(QLatin1Char('='), 0, 0) == QLatin1String("--rules"))
+            value(QStringLiteral("--rules"), options.rules);
         else if (argument == QLatin1String("--auto"))
             options.autoPost = true;
         else
@@ -55,6 +58,8 @@ QString UsageText() {
         "  --voucher ID         uz --screenshot: snimak editora naloga sa tim id\n"
         "  --auto               uz --screenshot: pre snimka auto kontiranje svih\n"
         "                       dokumenata koji čekaju (nalozi se vide u spisku)\n"
+        "  --rules MODUL:TIP    uz --screenshot: snimak opcija kontiranja sa pravilima\n"
+        "                       modula i vrste dokumenta (npr. Dokument:R)\n"
         "  --help               ovo uputstvo\n");
 }
 
@@ -84,23 +89,47 @@ bool SaveScreenshot(TMainWindow& window, const TConsoleOptions& options,
             QApplication::processEvents();
         }
     }
-    if (!options.voucher.isEmpty()) {
-        auto financial = As<IFinancial>(console->QueryModule(iid::Financial));
-        if (!financial)
-            return false;
-        // The editor is modal; it is pictured as soon as it shows, then closed.
+    // A modal form is pictured as soon as it shows, after prepare, then closed.
+    auto pictureModal = [&](const std::function<void(QDialog&)>& prepare,
+                            const std::function<void()>& open) {
         bool saved = false;
         SetModalRunner([&](QDialog& dialog) {
             dialog.setAttribute(Qt::WA_DontShowOnScreen);
             dialog.show();
+            if (prepare)
+                prepare(dialog);
             QApplication::processEvents();
             saved = dialog.grab().save(options.screenshot, "PNG");
             dialog.done(QDialog::Rejected);
             return 0;
         });
-        financial->OpenPrecept(options.voucher.toInt());
+        open();
         SetModalRunner(nullptr);
         return saved;
+    };
+    if (!options.voucher.isEmpty()) {
+        auto financial = As<IFinancial>(console->QueryModule(iid::Financial));
+        if (!financial)
+            return false;
+        return pictureModal({}, [&] { financial->OpenPrecept(options.voucher.toInt()); });
+    }
+    if (!options.rules.isEmpty()) {
+        // "Osnovna sredstva:A": the module name may hold blanks, the kind is after the last
+        // colon. The form is reached by its command and its invokable ShowRules.
+        const int colon = static_cast<int>(options.rules.lastIndexOf(QLatin1Char(':')));
+        const QString module = options.rules.left(colon), type = options.rules.mid(colon + 1);
+        auto* viewer = window.findChild<TCustomViewerForm*>();
+        QAction* command = viewer ? viewer->Command(QStringLiteral("ContingOptions")) : nullptr;
+        if (colon <= 0 || type.isEmpty() || !command)
+            return false;
+        bool shown = false;
+        const bool saved = pictureModal(
+            [&](QDialog& dialog) {
+                QMetaObject::invokeMethod(&dialog, "ShowRules", Q_RETURN_ARG(bool, shown),
+                                          Q_ARG(QString, module), Q_ARG(QString, type));
+            },
+            [&] { command->trigger(); });
+        return saved && shown;
     }
     return window.grab().save(options.screenshot, "PNG");
 }

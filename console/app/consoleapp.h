@@ -13,6 +13,7 @@ struct TConsoleOptions {
     QString screenshot;     // --screenshot FILE
     QStringList finds;      // --find KEY=VALUE: a search of the list before the picture
     QString voucher;        // --voucher ID: the picture is of the voucher editor on it
+    QString rules;          // --rules MODULE:TYPE: the picture is of the rule editor on it
     bool autoPost = false;  // --auto: automatic posting of every waiting document first
     bool help = false;
     QString error;  // wrong usage, in words for the user
@@ -23,7 +24,7 @@ QString UsageText();
 
 // Shows the window off-screen with the first snap-in chosen, after the searches and the
 // automatic posting asked for, and saves it as a PNG; with a voucher, the picture is of the
-// voucher editor on it.
+// voucher editor on it, with rules of the posting-rule editor on that module and kind.
 bool SaveScreenshot(TMainWindow& window, const TConsoleOptions& options,
                     const IConsolePtr& console);
 

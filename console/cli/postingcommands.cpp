@@ -5,7 +5,6 @@
 #include "console/cli/cli.h"
 #include "console/cli/cliutil.h"
 #include "console/cli/session.h"
-#include "host/common/rounding.h"
 #include "host/common/textformat.h"
 #include "host/data/dbinifile.h"
 #include "host/data/query.h"
@@ -13,41 +12,23 @@
 #include "posting/autoconter.h"
 #include "posting/customconter.h"
 #include "posting/postingcaptions.h"
+#include "posting/postingmodules.h"
+#include "posting/postingpreview.h"
 #include "posting/standardrules.h"
 
 namespace fin {
 
 namespace {
 
-// The source modules by name, with the kind that selects their automat.
-const QVector<QPair<QString, int>>& Modules() {
-    static const QVector<QPair<QString, int>> modules{{res::FIN_MOD_DOCUMENT_NAME, 100},
-                                                      {res::FIN_MOD_BANK_NAME, 50},
-                                                      {res::FIN_MOD_FA_NAME, 10},
-                                                      {res::FIN_MOD_PRODUCTION_NAME, 75}};
-    return modules;
-}
-
 const QString kModuleChoice =
     QStringLiteral("Dokument, Banka, \"Osnovna sredstva\" ili Proizvodnja");
 
 // The module's kind, or 0 with a message when the name is none of the four.
 int ModuleKind(const QString& name, TCliContext& ctx) {
-    for (const auto& [module, kind] : Modules())
-        if (module == name)
-            return kind;
+    if (const TPostingModule* module = FindPostingModule(name))
+        return module->kind;
     ctx.err << "Nepoznat modul: \"" << name << "\" (" << kModuleChoice << ").\n";
     return 0;
-}
-
-TCustomContoAutomat& RequireAutomat(TSession& session, const QString& module, int kind) {
-    TCustomContoAutomat* automat = session.posting->Automat(kind);
-    if (!automat)
-        throw TError(
-            QStringLiteral("Modul \"%1\" još nema automatsko kontiranje; njegovi dokumenti se ne "
-                           "mogu kontirati.")
-                .arg(module));
-    return *automat;
 }
 
 // Checks and lists of rules need the module's conter.
@@ -73,10 +54,6 @@ bool NoPositional(const TOptions& o, TCliContext& ctx) {
         return true;
     ctx.err << "Nepoznat argument: " << o.positional.join(' ') << '\n';
     return false;
-}
-
-QString Amount(double value) {
-    return FormatFloat(QStringLiteral("#,##0.00"), value);
 }
 
 // ---- post ------------------------------------------------------------------------------
@@ -129,7 +106,7 @@ int Post(const QStringList& raw, TCliContext& ctx) {
     TSession session;
     TFinancialDM& dm = session.dm;
     if (kind != 0)
-        RequireAutomat(session, module, kind);
+        RequireAutomat(session.posting->AutoConter(), module);
     if (to) {
         const int year = dm.Options().FinancialYear;
         dm.AutoToDate = ClampToYear(*to, year);
@@ -175,37 +152,13 @@ int Post(const QStringList& raw, TCliContext& ctx) {
 
 // ---- post preview ----------------------------------------------------------------------
 
-QString HeaderLabel(const QString& field) {
-    static const QHash<QString, QString> labels{
-        {QStringLiteral("precepttypeid"), QStringLiteral("Id tipa")},
-        {QStringLiteral("PreceptType"), QStringLiteral("Tip naloga")},
-        {QStringLiteral("number"), QStringLiteral("Broj")},
-        {QStringLiteral("preceptdate"), QStringLiteral("Datum")},
-        {QStringLiteral("registerdate"), QStringLiteral("Datum knjiženja")},
-        {QStringLiteral("status"), QStringLiteral("Status")},
-        {QStringLiteral("description"), QStringLiteral("Opis")},
-        {QStringLiteral("foreigntable"), QStringLiteral("Izvorna tabela")},
-        {QStringLiteral("foreignid"), QStringLiteral("Izvorni dokument")}};
-    return labels.value(field, field);
-}
-
 void PrintPreview(const TPostingPreview& p, bool json, QTextStream& out) {
-    double debit = 0, credit = 0;
-    for (const TPreviewLine& l : p.lines) {
-        debit += l.debit;
-        credit += l.credit;
-    }
-    debit = BetterRoundTo(debit, -2);
-    credit = BetterRoundTo(credit, -2);
-    auto nameValue = [](const QString& line) {
-        const int eq = line.indexOf(QLatin1Char('='));
-        return qMakePair(line.left(eq), line.mid(eq + 1));
-    };
+    const TPreviewTotals totals = PreviewTotals(p);
 
     if (json) {
         QJsonArray variables, lines;
         for (const QString& v : p.variables) {
-            const auto [name, value] = nameValue(v);
+            const auto [name, value] = PreviewVariable(v);
             variables.append(QJsonObject{{"name", name}, {"value", value}});
         }
         QJsonObject header;
@@ -222,7 +175,9 @@ void PrintPreview(const TPostingPreview& p, bool json, QTextStream& out) {
         const QJsonObject o{{"variables", variables},
                             {"header", header},
                             {"lines", lines},
-                            {"totals", QJsonObject{{"debit", debit}, {"credit", credit}}},
+                            {"totals", QJsonObject{{"debit", totals.debit},
+                                                   {"credit", totals.credit},
+                                                   {"balanced", totals.Balanced()}}},
                             {"notes", QJsonArray::fromStringList(p.notes)}};
         out << QJsonDocument(o).toJson(QJsonDocument::Indented);
         return;
@@ -230,12 +185,12 @@ void PrintPreview(const TPostingPreview& p, bool json, QTextStream& out) {
 
     out << "Promenljive\n" << QStringLiteral("Naziv").leftJustified(32) << " Vrednost\n";
     for (const QString& v : p.variables) {
-        const auto [name, value] = nameValue(v);
+        const auto [name, value] = PreviewVariable(v);
         out << name.leftJustified(32) << ' ' << value << '\n';
     }
     out << "\nNalog\n" << QStringLiteral("Polje").leftJustified(18) << " Vrednost\n";
     for (const auto& [field, value] : p.header)
-        out << HeaderLabel(field).leftJustified(18) << ' ' << value << '\n';
+        out << PreviewHeaderLabel(field).leftJustified(18) << ' ' << value << '\n';
     out << "\nStavke\n";
     auto line = [&](const QString& code, const QString& codeNew, const QString& sub,
                     const QString& text, const QString& d, const QString& c) {
@@ -247,8 +202,10 @@ void PrintPreview(const TPostingPreview& p, bool json, QTextStream& out) {
          QStringLiteral("Opis"), QStringLiteral("Duguje"), QStringLiteral("Potražuje"));
     for (const TPreviewLine& l : p.lines)
         line(l.contoCode, l.contoNewCode, l.foreignId ? QString::number(l.foreignId) : QString(),
-             l.description, Amount(l.debit), Amount(l.credit));
-    line({}, {}, {}, QStringLiteral("Ukupno"), Amount(debit), Amount(credit));
+             l.description, PreviewAmount(l.debit), PreviewAmount(l.credit));
+    line({}, {}, {}, QStringLiteral("Ukupno"), PreviewAmount(totals.debit),
+         PreviewAmount(totals.credit));
+    out << PreviewBalanceText(totals) << '\n';
     if (!p.notes.isEmpty()) {
         out << "\nNapomene\n";
         for (const QString& n : p.notes)
@@ -275,38 +232,8 @@ int Preview(const QStringList& raw, TCliContext& ctx) {
     }
 
     TSession session;
-    TConnection& c = session.connection;
-    const QString table = RequireAutomat(session, module, kind).TableName();
-    const QVariant number = c.SelectValue(
-        QStringLiteral("SELECT number FROM precept WHERE foreigntable = ? AND foreignid = ? "
-                       "ORDER BY preceptid LIMIT 1"),
-        {table, *id});
-    if (!number.isNull())
-        throw TError(QStringLiteral("Dokument %1 modula \"%2\" je već kontiran: nalog %3.")
-                         .arg(*id)
-                         .arg(module, number.toString()));
-    // The source table is named by the automat; its key is the table name with "id".
-    if (!TConnection::IsSafeIdentifier(table))
-        throw TError(QStringLiteral("Neispravno ime tabele: \"%1\".").arg(table));
-    if (c.SelectValue(QStringLiteral("SELECT COUNT(*) FROM %1 WHERE %2 = ?")
-                          .arg(TConnection::QuoteIdentifier(table),
-                               TConnection::QuoteIdentifier(table + QStringLiteral("id"))),
-                      {*id})
-            .toInt() == 0)
-        throw TError(QStringLiteral("Dokument %1 modula \"%2\" ne postoji.").arg(*id).arg(module));
-
-    const TAutoConterResult result =
-        session.posting->AutoConter().Execute(true, kind, {}, *id, [](TPostingRun& run) {
-            run.PreviewOnly = true;
-            run.KeepInList = false;
-        });
-    if (result.preview.header.isEmpty())
-        throw TError(QStringLiteral("Dokument %1 modula \"%2\" ne čeka kontiranje: nije "
-                                    "proknjižen, nije iz finansijske godine do datuma "
-                                    "kontiranja (%3) ili se njegova vrsta ne kontira.")
-                         .arg(*id)
-                         .arg(module, DateToText(session.dm.AutoToDate)));
-    PrintPreview(result.preview, o.Has("--json"), ctx.out);
+    PrintPreview(PreviewDocument(session.dm, session.posting->AutoConter(), module, *id),
+                 o.Has("--json"), ctx.out);
     return kExitOk;
 }
 
@@ -336,7 +263,7 @@ int Pending(const QStringList& raw, TCliContext& ctx) {
     }
     TSession session;
     if (kind != 0)
-        RequireAutomat(session, o.Value("--module"), kind);
+        RequireAutomat(session.posting->AutoConter(), o.Value("--module"));
     const auto waiting = session.posting->AutoConter().Waiting(kind, type);
     if (o.Has("--json")) {
         QJsonArray rows;

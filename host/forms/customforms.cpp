@@ -4,6 +4,7 @@
 #include <QHeaderView>
 #include <QInputDialog>
 #include <QLabel>
+#include <QPainter>
 #include <QVBoxLayout>
 
 #include "host/forms/datasetmodel.h"
@@ -116,6 +117,15 @@ void TCustomNavigatorForm::SetSearchValue(const QString& key, const QString& val
     const int row = RowOf(key);
     if (row >= 0)
         SearchVLE->item(row, 1)->setText(value);
+}
+
+QIcon EllipsisIcon(const QWidget& box) {
+    QPixmap dots(16, 16);
+    dots.fill(Qt::transparent);
+    QPainter p(&dots);
+    p.setPen(box.palette().color(QPalette::Text));
+    p.drawText(dots.rect(), Qt::AlignCenter, QStringLiteral("..."));
+    return QIcon(dots);
 }
 
 namespace {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QIcon>
 #include <QPushButton>
 #include <QTableView>
 #include <QTableWidget>
@@ -59,6 +60,9 @@ protected:
 private:
     int RowOf(const QString& key) const;
 };
+
+// The "..." of an edit box's trailing button, drawn in the box's text colour.
+QIcon EllipsisIcon(const QWidget& box);
 
 // Every modal form of the module is shown through here, so that a test can drive the
 // form instead of waiting on it. Returns the dialog's result.

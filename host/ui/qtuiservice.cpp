@@ -2,13 +2,14 @@
 
 #include <QApplication>
 #include <QCalendarWidget>
-#include <QComboBox>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QVBoxLayout>
+
+#include "host/forms/getitemform.h"
 
 namespace fin {
 
@@ -136,20 +137,8 @@ bool TQtUiService::InputText(const QString& caption, const QString& prompt, QStr
 
 bool TQtUiService::PickFromList(const QString& caption, const QStringList& items, int& index,
                                 const QString& prompt) {
-    if (items.isEmpty())
-        return false;
-    QInputDialog dialog(QApplication::activeWindow());
-    Prepare(dialog, caption, prompt);
-    dialog.setComboBoxItems(items);
-    dialog.setComboBoxEditable(false);
-    // The row is read from the combo itself: lists may hold the same text twice.
-    QComboBox* combo = dialog.findChild<QComboBox*>();
-    if (combo)
-        combo->setCurrentIndex(index >= 0 && index < items.size() ? index : 0);
-    if (dialog.exec() != QDialog::Accepted)
-        return false;
-    index = combo ? combo->currentIndex() : items.indexOf(dialog.textValue());
-    return index >= 0;
+    // The module's own pick dialog, so every list looks and answers the same.
+    return GetItemIndex(items, caption, prompt, index);
 }
 
 void TQtUiService::SetBusy(bool busy) {

@@ -12,6 +12,7 @@
 #include <QTimer>
 #include <functional>
 
+#include "host/forms/getitemform.h"
 #include "host/ui/qtuiservice.h"
 
 namespace fin::test {
@@ -94,18 +95,56 @@ TEST(QtUiService, DateTextAndPickDialogsReturnWhatWasChosen) {
     ASSERT_TRUE(ui.InputText("Naziv", "Unesite naziv:", text));
     EXPECT_EQ(text, "novo");
 
-    // The same text twice: the row chosen is the one reported.
+    // The pick list is the module's own dialog. The same text twice: the row chosen is the
+    // one reported.
     int index = 2;
     int shown = -1;
+    QString title, prompt;
     WhenModal([&](QWidget* dialog) {
-        shown = dialog->findChild<QComboBox*>()->currentIndex();
+        auto* form = qobject_cast<TGetItemForm*>(dialog);
+        ASSERT_NE(form, nullptr);
+        title = form->windowTitle();
+        prompt = form->PromptLabel->text();
+        shown = form->ItemsLB->currentRow();
         ClickButton(dialog, "U redu");
     });
-    ASSERT_TRUE(ui.PickFromList("Konto", {"Kasa", "Banka", "Kasa"}, index));
+    ASSERT_TRUE(ui.PickFromList("Konto", {"Kasa", "Banka", "Kasa"}, index, "Izaberite konto:"));
+    EXPECT_EQ(title, "Konto");
+    EXPECT_EQ(prompt, "Izaberite konto:");
     EXPECT_EQ(shown, 2);
     EXPECT_EQ(index, 2);
     WhenModal([](QWidget* dialog) { ClickButton(dialog, "Otkaži"); });
     EXPECT_FALSE(ui.PickFromList("Konto", {"Kasa"}, index));
+}
+
+// "U redu" closes the pick list only with an item chosen; the incoming item is chosen when
+// the list has it.
+TEST(QtUiService, GetItemConfirmsOnlyAChosenItem) {
+    QString item = "Banka";
+    int offered = -1;
+    WhenModal([&](QWidget* dialog) {
+        auto* form = static_cast<TGetItemForm*>(dialog);
+        offered = form->ItemsLB->currentRow();
+        form->ItemsLB->setCurrentRow(2);
+        ClickButton(dialog, "U redu");
+    });
+    ASSERT_TRUE(GetItem({"Kasa", "Banka", "Devizni račun"}, "Račun", "Račun:", item));
+    EXPECT_EQ(offered, 1);
+    EXPECT_EQ(item, "Devizni račun");
+
+    // Nothing chosen: "U redu" leaves the dialog up, "Otkaži" closes it without a choice.
+    item = "Nema ga";
+    bool stayed = false;
+    WhenModal([&](QWidget* dialog) {
+        auto* form = static_cast<TGetItemForm*>(dialog);
+        EXPECT_TRUE(form->ItemsLB->selectedItems().isEmpty());
+        ClickButton(dialog, "U redu");
+        stayed = form->isVisible();
+        ClickButton(dialog, "Otkaži");
+    });
+    EXPECT_FALSE(GetItem({"Kasa", "Banka"}, "Račun", "Račun:", item));
+    EXPECT_TRUE(stayed);
+    EXPECT_EQ(item, "Nema ga");
 }
 
 TEST(QtUiService, BusyCursorNestsAndNeverPopsSomebodyElses) {

@@ -10,7 +10,29 @@
 namespace fin::test {
 namespace {
 
-using ConsoleAuto = TPostingTest;
+class ConsoleAuto : public TPostingTest {
+protected:
+    // The console with the real plug-in on this test's database, taking a picture; the
+    // exit code, standard error in err.
+    int Picture(const QString& png, const QStringList& arguments, QString& err) {
+        QProcess console;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), QDir(folder.path()).filePath("config"));
+        env.insert(QStringLiteral("FINANSIJE_DB_NAME"), DatabaseName());
+        console.setProcessEnvironment(env);
+        console.start(
+            QStringLiteral(CONSOLE_EXECUTABLE),
+            QStringList{"--plugins", QFileInfo(QStringLiteral(FINANSIJE_PLUGIN)).absolutePath(),
+                        "--screenshot", png} +
+                arguments);
+        if (!console.waitForFinished(60000))
+            return -1;
+        err = QString::fromUtf8(console.readAllStandardError());
+        return console.exitCode();
+    }
+    QTemporaryDir folder;
+};
 
 // The console with the real plug-in: "Auto" before the picture posts what waits, through
 // the list's own command and the package's posting objects.
@@ -25,26 +47,31 @@ TEST_F(ConsoleAuto, TheListIsPicturedAfterAutomaticPosting) {
     Rule("R", "4700", "", "0", "[UkPDV]", "PDV");
     TDBIniFile(&Db()).WriteInteger("Financial", "FinancialYear", 2024);
 
-    QTemporaryDir folder;
     ASSERT_TRUE(folder.isValid());
     const QString png = QDir(folder.path()).filePath(QStringLiteral("lista.png"));
-    QProcess console;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    env.insert(QStringLiteral("XDG_CONFIG_HOME"), QDir(folder.path()).filePath("config"));
-    env.insert(QStringLiteral("FINANSIJE_DB_NAME"), DatabaseName());
-    console.setProcessEnvironment(env);
-    console.start(QStringLiteral(CONSOLE_EXECUTABLE),
-                  {"--plugins", QFileInfo(QStringLiteral(FINANSIJE_PLUGIN)).absolutePath(),
-                   "--screenshot", png, "--auto"});
-    ASSERT_TRUE(console.waitForFinished(60000));
-    const QString err = QString::fromUtf8(console.readAllStandardError());
-    ASSERT_EQ(console.exitCode(), 0) << err.toStdString();
+    QString err;
+    ASSERT_EQ(Picture(png, {"--auto"}, err), 0) << err.toStdString();
     EXPECT_GT(PreceptOf(invoice), 0) << err.toStdString();
     EXPECT_GT(PreceptOf(receipt), 0);
     const QImage image(png, "PNG");
     ASSERT_FALSE(image.isNull());
     EXPECT_GT(image.width(), 300);
+}
+
+// The rule editor pictured on a module and kind: its command on the list, its rules page.
+TEST_F(ConsoleAuto, TheRuleEditorIsPicturedOnAModuleAndKind) {
+    Rule("R", "2040", "[Partner{X}]", "[UkProd]+[UkPDV]", "0", "[DokumentOpis]");
+    Rule("R", "6040", "", "0", "[UkProd]", "Prihod");
+    ASSERT_TRUE(folder.isValid());
+    const QString png = QDir(folder.path()).filePath(QStringLiteral("pravila.png"));
+    QString err;
+    ASSERT_EQ(Picture(png, {"--rules", "Dokument:R"}, err), 0) << err.toStdString();
+    const QImage image(png, "PNG");
+    ASSERT_FALSE(image.isNull());
+    EXPECT_GT(image.width(), 300);
+    // A module the editor does not offer makes no picture.
+    const QString none = QDir(folder.path()).filePath(QStringLiteral("nema.png"));
+    EXPECT_EQ(Picture(none, {"--rules", "Nepoznat:R"}, err), 1);
 }
 
 }  // namespace

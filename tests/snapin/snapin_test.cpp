@@ -283,7 +283,7 @@ TEST(Package, MakesItsObjectsInOrderAndTakesThemBack) {
     TFinancialDM dm;
     {
         TPostingPackage posting(dm);
-        EXPECT_EQ(dm.Automats.size(), 1u);
+        EXPECT_EQ(dm.Automats.size(), 4u);
     }
     EXPECT_TRUE(dm.Automats.empty());
     EXPECT_FALSE(dm.CheckRuleExpression);

@@ -9,6 +9,7 @@
 #include "journal/financialviewerform.h"
 #include "journal/journalcaptions.h"
 #include "ledger/ledgercaptions.h"
+#include "posting/financialiniform.h"
 #include "tests/reports/reportstest.h"
 
 namespace fin::test {
@@ -66,7 +67,7 @@ TEST_F(JournalForms, TheListOffersEveryCommandWithItsShortcut) {
     check("AutoClose5", "Zatvaranje klase \"5\"", "");
     // Commands whose work comes later are there, but cannot run yet.
     for (const char* later :
-         {"AutoClose5", "AutoRegisterAll", "PrintMore", "FinancialBalanceAction", "ContingOptions"})
+         {"AutoClose5", "AutoRegisterAll", "PrintMore", "FinancialBalanceAction"})
         EXPECT_FALSE(viewer.Command(QString::fromLatin1(later))->isEnabled()) << later;
     EXPECT_TRUE(viewer.AutoContingSetToDateAction->isEnabled());
     QStringList menus;
@@ -87,6 +88,34 @@ TEST_F(JournalForms, TheListOffersEveryCommandWithItsShortcut) {
     ui.AnswerDate(QDate(2023, 12, 31));
     viewer.AutoContingSetToDateExecute();
     EXPECT_EQ(dm->AutoToDate, QDate(2024, 12, 31));
+}
+
+TEST_F(JournalForms, ContingOptionsOpensTheRuleEditor) {
+    TFinancialViewerForm viewer(*dm);
+    QAction* command = viewer.Command("ContingOptions");
+    ASSERT_NE(command, nullptr);
+    EXPECT_TRUE(command->isEnabled());
+    QStringList pages;
+    QString title;
+    SetModalRunner([&](QDialog& dialog) {
+        auto* form = qobject_cast<TFinancialIniForm*>(&dialog);
+        EXPECT_NE(form, nullptr);
+        if (!form)
+            return 0;
+        title = form->windowTitle();
+        for (int i = 0; i < form->PageControl->count(); ++i)
+            pages << form->PageControl->tabText(i);
+        // Without a posting driver the rules cannot be tried on a document.
+        EXPECT_FALSE(form->TryButton->isEnabled());
+        form->CancelButton->click();
+        return dialog.result();
+    });
+    command->trigger();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(title, "Opcije");
+    EXPECT_EQ(pages, QStringList({"Opšte", "Opcije kontiranja"}));
+    EXPECT_TRUE(viewer.findChildren<TFinancialIniForm*>().isEmpty());
+    EXPECT_TRUE(ui.Shown().empty()) << ui.LastText().toStdString();
 }
 
 TEST_F(JournalForms, SearchListDeleteAndTheEditor) {
