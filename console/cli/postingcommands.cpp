@@ -571,7 +571,8 @@ QVector<TCliCommand> PostingCommands() {
          RulesVoucherType},
         {{"rules", "install-standard"},
          {},
-         QStringLiteral("Upisuje standardna pravila kontiranja dokumenata."),
+         QStringLiteral("Upisuje standardna pravila kontiranja dokumenata, izvoda i dnevnika "
+                        "blagajne, radnih naloga i dokumenata osnovnih sredstava."),
          QStringLiteral("Postojeća pravila ostaju; ispisuje broj dodatih pravila."),
          RulesInstallStandard},
     };

@@ -1,5 +1,6 @@
 #include <QMap>
 
+#include "console/standins/bank.h"
 #include "host/data/dbinifile.h"
 #include "posting/autoconter.h"
 #include "posting/postingcaptions.h"
@@ -8,31 +9,13 @@
 namespace fin::test {
 namespace {
 
-// Payments as the bank module counts them: statement lines that name the document.
-class TStatementBank : public IBankPayments {
-public:
-    explicit TStatementBank(TConnection& c) : c_(c) {}
-    void GetDocumentPayments(int documentId, int, double& paidOut, double& paidIn, int, int,
-                             int) override {
-        const TResultSet r = c_.Select(
-            "SELECT COALESCE(SUM(credit), 0), COALESCE(SUM(debit), 0) "
-            "FROM bankstatementitem WHERE documentid = ?",
-            {documentId});
-        paidOut = r.rows[0][0].toDouble();
-        paidIn = r.rows[0][1].toDouble();
-    }
-
-private:
-    TConnection& c_;
-};
-
 class Documents : public TPostingTest {
 protected:
     void SetUp() override {
         TPostingTest::SetUp();
         if (HasFatalFailure())
             return;
-        auto bank = std::make_shared<TStatementBank>(Db());
+        auto bank = std::make_shared<TBankModule>(Db());
         dm->BankLookup = [bank] { return bank; };
         goods = Product("Roba A", "R");
         goods2 = Product("Roba B", "R");
@@ -261,7 +244,7 @@ TEST_F(Documents, ForeignCurrencyPaymentsAndAdvances) {
     Item(a, service, 1, 100, 0, 100, 1, 20);
     Db().Execute(
         "INSERT INTO bankstatementitem (bankstatementid, partnerid, debit, credit, "
-        "documentid) VALUES (1, 7, 120, 0, ?)",
+        "documentid) VALUES (1, 7, 0, 120, ?)",
         {a});
     v = Vars(a);
     EXPECT_DOUBLE_EQ(N(v, "[UkPlacanje]"), 120);
@@ -277,7 +260,7 @@ TEST_F(Documents, ForeignCurrencyPaymentsAndAdvances) {
     Item(q, service, 1, 100, 0, 100, 1, 0, 20);
     Db().Execute(
         "INSERT INTO bankstatementitem (bankstatementid, partnerid, debit, credit, "
-        "documentid) VALUES (1, 8, 0, 120, ?)",
+        "documentid) VALUES (1, 8, 120, 0, ?)",
         {q});
     v = Vars(q);
     EXPECT_DOUBLE_EQ(N(v, "[UkPlacanje]"), 120);  // paid out, turned to a positive sum
