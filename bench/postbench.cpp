@@ -210,6 +210,91 @@ TRound Measure(const TScale& scale) {
     return round;
 }
 
+// Bank statements of growing length, each posted alone by the standard rules: a line
+// costs the same in a statement of two hundred and fifty lines as in one of two thousand.
+void MeasureStatements(int rounds) {
+    const QString database = QStringLiteral("finpost_statements");
+    const int sizes[] = {250, 500, 1000, 2000};
+    {
+        TConnectionSettings server = TConnectionSettings::FromEnvironment();
+        server.database.clear();
+        TConnection admin(server);
+        admin.Open();
+        if (admin
+                .SelectValue(QStringLiteral("SELECT COUNT(*) FROM information_schema.SCHEMATA "
+                                            "WHERE SCHEMA_NAME = ?"),
+                             {database})
+                .toInt() == 0) {
+            Out() << "Pravim bazu " << database << " (jednom)...\n";
+            Out().flush();
+            admin.ExecuteDirect(QStringLiteral("CREATE DATABASE %1 CHARACTER SET utf8mb4 COLLATE "
+                                               "utf8mb4_unicode_ci")
+                                    .arg(TConnection::QuoteIdentifier(database)));
+            TConnection c(On(database));
+            c.Open();
+            TDemoOptions demo;
+            demo.year = kYear;
+            MakeDemoCompany(c, demo);
+            for (int lines : sizes) {
+                TDemoStatementsOptions o;
+                o.statements = 1;
+                o.lines = lines;
+                o.from = o.to = QDate(kYear, 12, 30);
+                o.seed = static_cast<unsigned>(lines);
+                MakeDemoStatements(c, o);
+            }
+        }
+    }
+    TConnection c(On(database));
+    c.Open();
+    QVector<QPair<qint64, int>> statements;  // id and lines, the big ones made above
+    for (const auto& row : c.Select(QStringLiteral("SELECT bankstatementid, COUNT(*) FROM "
+                                                   "bankstatementitem GROUP BY bankstatementid "
+                                                   "HAVING COUNT(*) >= ? ORDER BY 2"),
+                                    {sizes[0]})
+                               .rows)
+        statements.append({row[0].toLongLong(), row[1].toInt()});
+    TFinancialDM dm;
+    dm.SetZConnection(&c);
+    dm.LoadOptions();
+    dm.AutoToDate = QDate(kYear, 12, 31);
+    auto bank = std::make_shared<TBankModule>(c);
+    dm.BankLookup = [bank] { return bank; };
+    TPostingPackage package(dm);
+    TMemoryUi ui;
+    SetUi(&ui);
+    std::vector<std::vector<double>> ms(statements.size());
+    for (int round = 0; round < rounds; ++round)
+        for (int i = 0; i < statements.size(); ++i) {
+            const qint64 lastKept =
+                c.SelectValue(QStringLiteral("SELECT COALESCE(MAX(preceptid), 0) FROM precept"))
+                    .toLongLong();
+            const auto start = std::chrono::steady_clock::now();
+            const TAutoConterResult r =
+                package.AutoConter().Execute(true, 50, {}, statements[i].first,
+                                             [](TPostingRun& run) { run.KeepInList = false; });
+            ms[i].push_back(Seconds(start) * 1000);
+            if (r.posted != 1)
+                throw TError(QStringLiteral("Izvod %1 nije kontiran: %2")
+                                 .arg(statements[i].first)
+                                 .arg(ui.messages.join(QLatin1Char(' '))));
+            Forget(c, lastKept);
+        }
+    SetUi(nullptr);
+    Out() << "\nIzvod sa mnogo stavki, kontiran sam (medijana od " << rounds << " kruga)\n";
+    Out() << QStringLiteral("stavki izvoda").leftJustified(16)
+          << QStringLiteral("ms").rightJustified(10)
+          << QStringLiteral("µs po stavci").rightJustified(14) << '\n';
+    for (int i = 0; i < statements.size(); ++i) {
+        std::sort(ms[i].begin(), ms[i].end());
+        const double median = ms[i][ms[i].size() / 2];
+        Out() << QString::number(statements[i].second).leftJustified(16)
+              << Num(median, "0.0").rightJustified(10)
+              << Num(median * 1000 / statements[i].second, "0").rightJustified(14) << '\n';
+    }
+    Out().flush();
+}
+
 int Run() {
     const int documents = qEnvironmentVariableIntValue("DOCUMENTS") > 0
                               ? qEnvironmentVariableIntValue("DOCUMENTS")
@@ -257,8 +342,10 @@ int Run() {
         std::sort(v.begin(), v.end());
         return v[v.size() / 2];
     };
-    Out() << "\nAutomatsko kontiranje " << documents << " dokumenata na čekanju (medijana od "
-          << rounds << " kruga)\n";
+    Out() << "\nAutomatsko kontiranje svega što čeka: " << documents
+          << " dodatih dokumenata i ono što demo godina ostavlja za novembar i decembar, "
+          << results.front().rounds.front().documents << " u svemu (medijana od " << rounds
+          << " kruga)\n";
     Out() << QStringLiteral("referentni podaci").leftJustified(50)
           << QStringLiteral("dok./s").rightJustified(9)
           << QStringLiteral("pod dok./s").rightJustified(12)
@@ -296,6 +383,7 @@ int Run() {
         Out() << '\n';
     }
     Out().flush();
+    MeasureStatements(rounds);
     return 0;
 }
 

@@ -1,5 +1,7 @@
 #include "posting/bankconter.h"
 
+#include <QRegularExpression>
+
 #include "host/common/captions.h"
 #include "host/data/query.h"
 #include "ledger/ledgercaptions.h"
@@ -163,9 +165,12 @@ void TBankConter::InternalCreatePrecept() {
     const QString number = Header("number").toString();
     const QString account = Header("account").toString();
     precepts.FieldByName(QStringLiteral("description"))
-        .SetValue(res::DOC_PRE_DESC.arg(Header("bank").toString() + QLatin1Char(' ') + account +
-                                        QLatin1Char(' ') + GetBankDescription(EntityType) +
-                                        QStringLiteral(" - ") + number));
+        .SetValue(res::DOC_PRE_DESC.arg(
+            // A cash journal has no bank and no account: no blanks stand in for them.
+            QStringList{Header("bank").toString(), account, GetBankDescription(EntityType)}
+                .filter(QRegularExpression(QStringLiteral("\\S")))
+                .join(QLatin1Char(' ')) +
+            QStringLiteral(" - ") + number));
     if (o.UseDocumentDate)
         precepts.FieldByName(QStringLiteral("preceptdate")).SetValue(Header("statementdate"));
     if (o.UseRelatedEntityDateRegister)
