@@ -77,6 +77,20 @@ private:
     int total_ = 0;
 };
 
+// A data module with posting on a connection, as a night's run sets it up: the year's end
+// as the to-date, payments from the bank module.
+struct TPosting {
+    explicit TPosting(TConnection& c) : bank(std::make_shared<TBankModule>(c)) {
+        dm.SetZConnection(&c);
+        dm.LoadOptions();
+        dm.AutoToDate = QDate(kYear, 12, 31);
+        dm.BankLookup = [this] { return bank; };
+    }
+    std::shared_ptr<TBankModule> bank;
+    TFinancialDM dm;
+    TPostingPackage package{dm};
+};
+
 struct TScale {
     QString name;
     QString database;
@@ -145,13 +159,9 @@ TRound Measure(const TScale& scale) {
             .toLongLong();
 
     {
-        TFinancialDM dm;
-        dm.SetZConnection(&c);
-        dm.LoadOptions();
-        dm.AutoToDate = QDate(kYear, 12, 31);
-        auto bank = std::make_shared<TBankModule>(c);
-        dm.BankLookup = [bank] { return bank; };
-        TPostingPackage package(dm);
+        TPosting posting(c);
+        TFinancialDM& dm = posting.dm;
+        TPostingPackage& package = posting.package;
         TMemoryUi ui;
         SetUi(&ui);
         dm.ResetAutoConter();
@@ -254,13 +264,8 @@ void MeasureStatements(int rounds) {
                                     {sizes[0]})
                                .rows)
         statements.append({row[0].toLongLong(), row[1].toInt()});
-    TFinancialDM dm;
-    dm.SetZConnection(&c);
-    dm.LoadOptions();
-    dm.AutoToDate = QDate(kYear, 12, 31);
-    auto bank = std::make_shared<TBankModule>(c);
-    dm.BankLookup = [bank] { return bank; };
-    TPostingPackage package(dm);
+    TPosting posting(c);
+    TPostingPackage& package = posting.package;
     TMemoryUi ui;
     SetUi(&ui);
     std::vector<std::vector<double>> ms(statements.size());

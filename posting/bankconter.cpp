@@ -189,7 +189,13 @@ void TBankConter::InternalCreatePrecept() {
 }
 
 TBankAutomat::TBankAutomat(TFinancialDM& dm)
-    : TCustomContoAutomat(dm, 50, QStringLiteral("bankstatement"), res::FIN_MOD_BANK_NAME) {}
+    : TCustomContoAutomat(dm, 50, QStringLiteral("bankstatement"), res::FIN_MOD_BANK_NAME,
+                          {QStringLiteral("bankstatementid"),
+                           QStringLiteral("statementdate"),
+                           QStringLiteral("statementtype"),
+                           QStringLiteral("number"),
+                           {},
+                           GetBankDescription}) {}
 
 void TBankAutomat::OpenItems(const QDate& endDate, bool single, const QString& entityType,
                              qint64 entityID) {
@@ -210,28 +216,6 @@ void TBankAutomat::OpenItems(const QDate& endDate, bool single, const QString& e
     OpenMaster(sql, values);
 }
 
-QDate TBankAutomat::GetDate() const {
-    return MasterQuery().FieldByName(QStringLiteral("statementdate")).AsDate();
-}
-
-qint64 TBankAutomat::CurrentID() const {
-    return MasterQuery().FieldByName(QStringLiteral("bankstatementid")).AsInteger();
-}
-
-QString TBankAutomat::CurrentCaption() const {
-    const TQuery& m = MasterQuery();
-    return GetBankDescription(m.FieldByName(QStringLiteral("statementtype")).AsString()) +
-           QLatin1Char(' ') + m.FieldByName(QStringLiteral("number")).AsString();
-}
-
-bool TBankAutomat::LockCurrent(qint64 id) {
-    return dm_.Require()
-               .Select(QStringLiteral("SELECT bankstatementid FROM bankstatement WHERE "
-                                      "bankstatementid = ? FOR UPDATE"),
-                       {id})
-               .rows.size() == 1;
-}
-
 void TBankAutomat::OpenDetail(qint64 id) {
     OpenStretch(id,
                 QStringLiteral("SELECT * FROM bankstatementitem WHERE bankstatementid IN (%1) "
@@ -240,10 +224,8 @@ void TBankAutomat::OpenDetail(qint64 id) {
 }
 
 std::shared_ptr<TCustomConter> TBankAutomat::MakeConter() {
-    return std::make_shared<TBankConter>(
-        dm_, Run, ModuleName(), TableName(),
-        MasterQuery().FieldByName(QStringLiteral("statementtype")).AsString(), CurrentID(),
-        &MasterQuery(), &DetailQuery());
+    return std::make_shared<TBankConter>(dm_, Run, ModuleName(), TableName(), CurrentType(),
+                                         CurrentID(), &MasterQuery(), &DetailQuery());
 }
 
 bool TBankAutomat::GetEntityID(qint64& id, QString& description) {

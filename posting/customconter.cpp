@@ -199,15 +199,47 @@ bool TCustomConter::CheckExpression(const QString& expression) {
 }
 
 TCustomContoAutomat::TCustomContoAutomat(TFinancialDM& dm, int kind, QString tableName,
-                                         QString moduleName)
+                                         QString moduleName, TSourceColumns columns)
     : dm_(dm),
       kind_(kind),
       tableName_(std::move(tableName)),
       moduleName_(std::move(moduleName)),
+      columns_(std::move(columns)),
       master_(std::make_unique<TQuery>()),
       detail_(std::make_unique<TQuery>()) {}
 
 TCustomContoAutomat::~TCustomContoAutomat() = default;
+
+QDate TCustomContoAutomat::GetDate() const {
+    return master_->FieldByName(columns_.date).AsDate();
+}
+
+qint64 TCustomContoAutomat::CurrentID() const {
+    return master_->FieldByName(columns_.id).AsInteger();
+}
+
+QString TCustomContoAutomat::CurrentType() const {
+    return master_->FieldByName(columns_.type).AsString();
+}
+
+QString TCustomContoAutomat::CurrentCaption() const {
+    const QString type = CurrentType();
+    return (columns_.caption ? columns_.caption(type) : type) + QLatin1Char(' ') +
+           master_->FieldByName(columns_.number).AsString();
+}
+
+bool TCustomContoAutomat::LockCurrent(qint64 id) {
+    // The names are the module's own, never data.
+    QString sql = QStringLiteral("SELECT %1 FROM %2 WHERE %1 = ?")
+                      .arg(TConnection::QuoteIdentifier(columns_.id),
+                           TConnection::QuoteIdentifier(tableName_));
+    QVariantList values{id};
+    if (!columns_.status.isEmpty()) {
+        sql += QStringLiteral(" AND status = ?");
+        values << columns_.status;
+    }
+    return dm_.Require().Select(sql + QStringLiteral(" FOR UPDATE"), values).rows.size() == 1;
+}
 
 bool TCustomContoAutomat::IsEnd() const {
     return !master_->Active() || master_->Eof();

@@ -82,11 +82,21 @@ private:
     mutable QHash<QString, int> nextIndex_;  // where each family's search for a free number starts
 };
 
+// How a module's source rows are named: the columns of their id, date, kind and number,
+// the status a row keeps while it waits for posting (empty: it has none), and the caption
+// of a kind.
+struct TSourceColumns {
+    QString id, date, type, number = QStringLiteral("number");
+    QString status;
+    QString (*caption)(const QString& kind) = nullptr;
+};
+
 // Walks the source documents of one module that wait for posting. Lives as long as the
 // package; its queries are open from OpenItems to CloseItems of one run.
 class TCustomContoAutomat : public IAutomatLookup {
 public:
-    TCustomContoAutomat(TFinancialDM& dm, int kind, QString tableName, QString moduleName);
+    TCustomContoAutomat(TFinancialDM& dm, int kind, QString tableName, QString moduleName,
+                        TSourceColumns columns = {});
     ~TCustomContoAutomat() override;
 
     int Kind() const { return kind_; }
@@ -101,7 +111,7 @@ public:
     TPostingRun* Run = nullptr;
 
     virtual bool IsEnd() const;
-    virtual QDate GetDate() const = 0;
+    virtual QDate GetDate() const;
     // The documents from 1 January of the financial year to endDate without a voucher, of
     // one entity type or one id when given; with single, at most one.
     virtual void OpenItems(const QDate& endDate, bool single, const QString& entityType,
@@ -115,10 +125,11 @@ public:
 
     // How many documents the open selection holds.
     virtual int Pending() const;
-    // "R 12" and the like, for progress lines.
-    virtual QString CurrentCaption() const = 0;
-    // The current document's id.
-    virtual qint64 CurrentID() const = 0;
+    // "Račun 12" and the like, for progress lines and messages.
+    virtual QString CurrentCaption() const;
+    // The current document's id and kind.
+    virtual qint64 CurrentID() const;
+    QString CurrentType() const;
     // Passes the current document over without posting it.
     virtual void Skip();
 
@@ -142,7 +153,7 @@ protected:
 
     // Locks the source row inside the document's transaction; false when it is gone or
     // no longer waits for posting.
-    virtual bool LockCurrent(qint64 id) = 0;
+    virtual bool LockCurrent(qint64 id);
     virtual void OpenDetail(qint64 id) = 0;
     // The conter of the current row, or null for a kind the module does not post.
     virtual std::shared_ptr<TCustomConter> MakeConter() = 0;
@@ -155,6 +166,7 @@ private:
     int kind_;
     QString tableName_;
     QString moduleName_;
+    TSourceColumns columns_;
     std::unique_ptr<TQuery> master_;
     std::unique_ptr<TQuery> detail_;
     QVector<qint64> stretch_;

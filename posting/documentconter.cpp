@@ -741,7 +741,10 @@ void TDocumentConter::InternalCreatePrecept() {
 // ---- Automat -----------------------------------------------------------------------------
 
 TDocumentAutomat::TDocumentAutomat(TFinancialDM& dm)
-    : TCustomContoAutomat(dm, 100, QStringLiteral("document"), res::FIN_MOD_DOCUMENT_NAME) {}
+    : TCustomContoAutomat(dm, 100, QStringLiteral("document"), res::FIN_MOD_DOCUMENT_NAME,
+                          {QStringLiteral("documentid"), QStringLiteral("documentdate"),
+                           QStringLiteral("documenttype"), QStringLiteral("number"),
+                           QStringLiteral("p"), GetDocDescription}) {}
 
 const QString& TDocumentAutomat::PostedTypes() {
     return kPostedTypes;
@@ -776,28 +779,6 @@ void TDocumentAutomat::OpenItems(const QDate& endDate, bool single, const QStrin
     prefetch_ = {};
 }
 
-QDate TDocumentAutomat::GetDate() const {
-    return MasterQuery().FieldByName(QStringLiteral("documentdate")).AsDate();
-}
-
-qint64 TDocumentAutomat::CurrentID() const {
-    return MasterQuery().FieldByName(QStringLiteral("documentid")).AsInteger();
-}
-
-QString TDocumentAutomat::CurrentCaption() const {
-    const TQuery& m = MasterQuery();
-    return GetDocDescription(m.FieldByName(QStringLiteral("documenttype")).AsString()) +
-           QLatin1Char(' ') + m.FieldByName(QStringLiteral("number")).AsString();
-}
-
-bool TDocumentAutomat::LockCurrent(qint64 id) {
-    return dm_.Require()
-               .Select(QStringLiteral("SELECT documentid FROM document WHERE documentid = ? AND "
-                                      "status = 'p' FOR UPDATE"),
-                       {id})
-               .rows.size() == 1;
-}
-
 void TDocumentAutomat::OpenDetail(qint64 id) {
     // The lines, and the rest the conter reads, of the next stretch of waiting documents.
     if (OpenStretch(id,
@@ -811,7 +792,7 @@ void TDocumentAutomat::OpenDetail(qint64 id) {
 }
 
 std::shared_ptr<TCustomConter> TDocumentAutomat::MakeConter() {
-    const QString type = MasterQuery().FieldByName(QStringLiteral("documenttype")).AsString();
+    const QString type = CurrentType();
     if (type.size() != 1 || !kPostedTypes.contains(type.toUpper()))
         return nullptr;
     return std::make_shared<TDocumentConter>(dm_, Run, ModuleName(), TableName(), type, CurrentID(),

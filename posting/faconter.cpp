@@ -43,7 +43,10 @@ void TFAConter::InternalCreatePrecept() {
 }
 
 TFAAutomat::TFAAutomat(TFinancialDM& dm)
-    : TCustomContoAutomat(dm, 10, QStringLiteral("fadocument"), res::FIN_MOD_FA_NAME) {}
+    : TCustomContoAutomat(dm, 10, QStringLiteral("fadocument"), res::FIN_MOD_FA_NAME,
+                          {QStringLiteral("fadocumentid"), QStringLiteral("documentdate"),
+                           QStringLiteral("documenttype"), QStringLiteral("number"),
+                           QStringLiteral("p"), GetFADescription}) {}
 
 void TFAAutomat::OpenItems(const QDate& endDate, bool single, const QString&, qint64 entityID) {
     if (!Run)
@@ -63,28 +66,6 @@ void TFAAutomat::OpenItems(const QDate& endDate, bool single, const QString&, qi
     OpenMaster(sql, values);
 }
 
-QDate TFAAutomat::GetDate() const {
-    return MasterQuery().FieldByName(QStringLiteral("documentdate")).AsDate();
-}
-
-qint64 TFAAutomat::CurrentID() const {
-    return MasterQuery().FieldByName(QStringLiteral("fadocumentid")).AsInteger();
-}
-
-QString TFAAutomat::CurrentCaption() const {
-    const TQuery& m = MasterQuery();
-    return GetFADescription(m.FieldByName(QStringLiteral("documenttype")).AsString()) +
-           QLatin1Char(' ') + m.FieldByName(QStringLiteral("number")).AsString();
-}
-
-bool TFAAutomat::LockCurrent(qint64 id) {
-    return dm_.Require()
-               .Select(QStringLiteral("SELECT fadocumentid FROM fadocument WHERE fadocumentid = "
-                                      "? AND status = 'p' FOR UPDATE"),
-                       {id})
-               .rows.size() == 1;
-}
-
 void TFAAutomat::OpenDetail(qint64 id) {
     OpenStretch(id,
                 QStringLiteral("SELECT * FROM fadocumentitem WHERE fadocumentid IN (%1) ORDER BY "
@@ -93,10 +74,8 @@ void TFAAutomat::OpenDetail(qint64 id) {
 }
 
 std::shared_ptr<TCustomConter> TFAAutomat::MakeConter() {
-    return std::make_shared<TFAConter>(
-        dm_, Run, ModuleName(), TableName(),
-        MasterQuery().FieldByName(QStringLiteral("documenttype")).AsString(), CurrentID(),
-        &MasterQuery(), &DetailQuery());
+    return std::make_shared<TFAConter>(dm_, Run, ModuleName(), TableName(), CurrentType(),
+                                       CurrentID(), &MasterQuery(), &DetailQuery());
 }
 
 bool TFAAutomat::GetEntityID(qint64& id, QString& description) {

@@ -86,7 +86,10 @@ void TProductionConter::InternalCreatePrecept() {
 }
 
 TProductionAutomat::TProductionAutomat(TFinancialDM& dm)
-    : TCustomContoAutomat(dm, 75, QStringLiteral("errand"), res::FIN_MOD_PRODUCTION_NAME) {}
+    : TCustomContoAutomat(
+          dm, 75, QStringLiteral("errand"), res::FIN_MOD_PRODUCTION_NAME,
+          {QStringLiteral("errandid"), QStringLiteral("erranddate"), QStringLiteral("errandtype"),
+           QStringLiteral("number"), QStringLiteral("z"), GetErrandDescription}) {}
 
 void TProductionAutomat::OpenItems(const QDate& endDate, bool single, const QString&,
                                    qint64 entityID) {
@@ -106,28 +109,6 @@ void TProductionAutomat::OpenItems(const QDate& endDate, bool single, const QStr
     OpenMaster(sql, values);
 }
 
-QDate TProductionAutomat::GetDate() const {
-    return MasterQuery().FieldByName(QStringLiteral("erranddate")).AsDate();
-}
-
-qint64 TProductionAutomat::CurrentID() const {
-    return MasterQuery().FieldByName(QStringLiteral("errandid")).AsInteger();
-}
-
-QString TProductionAutomat::CurrentCaption() const {
-    const TQuery& m = MasterQuery();
-    return GetErrandDescription(m.FieldByName(QStringLiteral("errandtype")).AsString()) +
-           QLatin1Char(' ') + m.FieldByName(QStringLiteral("number")).AsString();
-}
-
-bool TProductionAutomat::LockCurrent(qint64 id) {
-    return dm_.Require()
-               .Select(QStringLiteral("SELECT errandid FROM errand WHERE errandid = ? AND "
-                                      "status = 'z' FOR UPDATE"),
-                       {id})
-               .rows.size() == 1;
-}
-
 void TProductionAutomat::OpenDetail(qint64 id) {
     OpenStretch(id,
                 QStringLiteral("SELECT * FROM errandcost WHERE errandid IN (%1) ORDER BY "
@@ -136,10 +117,8 @@ void TProductionAutomat::OpenDetail(qint64 id) {
 }
 
 std::shared_ptr<TCustomConter> TProductionAutomat::MakeConter() {
-    return std::make_shared<TProductionConter>(
-        dm_, Run, ModuleName(), TableName(),
-        MasterQuery().FieldByName(QStringLiteral("errandtype")).AsString(), CurrentID(),
-        &MasterQuery(), &DetailQuery());
+    return std::make_shared<TProductionConter>(dm_, Run, ModuleName(), TableName(), CurrentType(),
+                                               CurrentID(), &MasterQuery(), &DetailQuery());
 }
 
 bool TProductionAutomat::GetEntityID(qint64& id, QString& description) {

@@ -21,15 +21,11 @@ class TProductionAutomat : public TCustomContoAutomat {
 public:
     explicit TProductionAutomat(TFinancialDM& dm);
 
-    QDate GetDate() const override;
     void OpenItems(const QDate& endDate, bool single, const QString& entityType,
                    qint64 entityID) override;
     bool GetEntityID(qint64& id, QString& description) override;
-    QString CurrentCaption() const override;
-    qint64 CurrentID() const override;
 
 protected:
-    bool LockCurrent(qint64 id) override;
     void OpenDetail(qint64 id) override;
     std::shared_ptr<TCustomConter> MakeConter() override;
 };
