@@ -266,6 +266,8 @@ void TFinancialDM::DeclareFields() {
     for (const char* exp : {"debitexp", "creditexp"})
         financialiniZQ_->FieldByName(QString::fromLatin1(exp)).OnGetText =
             [](const TField& f, bool) { return f.AsString().left(255); };
+    financialiniZQ_->FieldByName(QStringLiteral("conto")).SetRequired(true);
+    financialiniZQ_->FieldByName(QStringLiteral("module")).SetRequired(true);
     financialiniZQ_->Params().append(TParam(QStringLiteral("ModuleName")));
     financialiniZQ_->Params().append(TParam(QStringLiteral("EntityName")));
 
@@ -975,6 +977,10 @@ namespace fin {
 void TFinancialDM::FinancialiniZQBeforePost() {
     TQuery& rules = *financialiniZQ_;
     const QString module = rules.ParamByName(QStringLiteral("ModuleName")).Value().toString();
+    // A rule names its account; blanks are no account (the check below would pass them).
+    const TField& conto = rules.FieldByName(QStringLiteral("conto"));
+    if (conto.AsString().trimmed().isEmpty())
+        throw TError(res::CMN_FIELD_REQUIRED_ERR.arg(conto.DisplayLabel()));
     // Every expression is checked before the rule is stored; the first bad one stops it.
     for (const char* name : {"conto", "subaccount", "debitexp", "creditexp"}) {
         const TField& f = rules.FieldByName(QString::fromLatin1(name));

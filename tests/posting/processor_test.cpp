@@ -249,6 +249,8 @@ TEST_F(Processor, ExpressionChecksAndTheRuleDataset) {
     EXPECT_EQ(rules.FieldByName("module").AsString(), "Dokument");
     EXPECT_EQ(rules.FieldByName("entitytype").AsString(), "R");
     EXPECT_EQ(rules.FieldByName("debitexp").AsString(), "0");
+    rules.FieldByName("conto").SetValue("  ");
+    EXPECT_THROW(rules.Post(), TError);  // a rule names its account
     rules.FieldByName("conto").SetValue("2040");
     rules.FieldByName("creditexp").SetValue("[UkPDV]+[Nema]");
     try {
