@@ -163,11 +163,12 @@ public:
     // Today, as new vouchers see it; tests fix it.
     std::function<QDate()> Today = [] { return QDate::currentDate(); };
 
+    TConnection& Db() const;  // the connection, or a clear error without one
+
 protected:
     void CreateFieldValidations(TFieldValidations& validations) override;
 
 private:
-    TConnection& Db() const;  // the connection, or a clear error without one
     void DeclareFields();
     void InstallEvents();
     void FillBuiltInSubaccountTypes();

@@ -6,6 +6,11 @@
 
 #include "host/db/connection.h"
 
+// Failures show texts as text, not as bytes.
+inline void PrintTo(const QString& text, std::ostream* os) {
+    *os << '"' << text.toStdString() << '"';
+}
+
 namespace fin::test {
 
 // Each test gets a database of its own on the server the test command started, dropped
