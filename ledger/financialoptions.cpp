@@ -95,6 +95,13 @@ const QVector<TOptionKey>& FinancialOptionKeys() {
              QStringLiteral("Ne dozvoli proknjiženje/otknjiženje naloga pre")},
             {F, QStringLiteral("FinancialYear"), TOptionType::Integer,
              QString::number(d.FinancialYear), QStringLiteral("Fin. godina")},
+            // The filing system names its schemas; a change there is a change of settings.
+            {F, QStringLiteral("XmlFormModelNamespace"), TOptionType::Text,
+             QStringLiteral("http://schemas.datacontract.org/2004/07/FiForme.Model"),
+             QStringLiteral("XML izvoz: prostor imena modela obrasca")},
+            {F, QStringLiteral("XmlFormDefinitionNamespace"), TOptionType::Text,
+             QStringLiteral("http://schemas.datacontract.org/2004/07/FiForme.Definicija"),
+             QStringLiteral("XML izvoz: prostor imena definicije obrasca")},
         };
         for (const TMethodRow& row : MethodRows())
             k.append({F, row.key, TOptionType::Method, GetMethodName(row.methods.first()),

@@ -207,4 +207,27 @@ private:
 // Compares two values the way a user would: numbers by value, texts as texts.
 bool SameValue(const QVariant& a, const QVariant& b);
 
+// Refills an in-memory table that its grids may not edit: for the scope, controls are
+// disabled and the table is writable; both come back as they were, on an exception too.
+class TRefill {
+public:
+    explicit TRefill(TDataSet& table) : table_(table), readOnly_(table.ReadOnly()) {
+        if (!table_.Active())
+            table_.Open();
+        table_.DisableControls();
+        table_.SetReadOnly(false);
+        table_.EmptyDataSet();
+    }
+    ~TRefill() {
+        table_.SetReadOnly(readOnly_);
+        table_.EnableControls();
+    }
+    TRefill(const TRefill&) = delete;
+    TRefill& operator=(const TRefill&) = delete;
+
+private:
+    TDataSet& table_;
+    bool readOnly_;
+};
+
 }  // namespace fin

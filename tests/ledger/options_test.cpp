@@ -141,7 +141,7 @@ TEST_F(Options, CommandLineListsAndStoresOptions) {
     EXPECT_TRUE(keys.contains("PreceptNumFmt"));
     EXPECT_TRUE(keys.contains("UnregisterClosedPeriod"));
     EXPECT_TRUE(keys.contains("k"));
-    EXPECT_EQ(rows.size(), 23);
+    EXPECT_EQ(rows.size(), 25);
 
     EXPECT_EQ(RunCli({"options", "FinancialYear", "2023"}, o, e), 0);
     EXPECT_EQ(RunCli({"options", "PreceptNumFmt", "{g}{g}'-x'"}, o, e), 0);
