@@ -68,7 +68,7 @@ QJsonArray BalanceJson(TDataSet& table) {
 int Balance(const QStringList& raw, TCliContext& ctx) {
     TOptions o;
     if (!ParseOptions(raw, {"--kind", "--from", "--to", "--classes", "--format", "--output"},
-                      {"--old-chart"}, o, ctx))
+                      {"--old-chart", "--json"}, o, ctx))
         return kExitUsage;
     if (!o.positional.isEmpty()) {
         ctx.err << "Nepoznat argument: " << o.positional.first() << '\n';
@@ -84,7 +84,13 @@ int Balance(const QStringList& raw, TCliContext& ctx) {
                 << " (synthetic, analytic, closing ili closing-analytic)\n";
         return kExitUsage;
     }
-    const auto format = ParseBalanceFormat(o.Value("--format"));
+    // --json is --format json, as in the other commands.
+    if (o.Has("--json") && o.Has("--format") && o.Value("--format") != QLatin1String("json")) {
+        ctx.err << "Izaberite ili --json ili --format " << o.Value("--format") << ".\n";
+        return kExitUsage;
+    }
+    const auto format =
+        ParseBalanceFormat(o.Has("--json") ? QStringLiteral("json") : o.Value("--format"));
     if (!format) {
         ctx.err << "Nepoznat format: " << o.Value("--format")
                 << " (text, csv, json, pdf ili xlsx)\n";
@@ -215,8 +221,8 @@ QVector<TCliCommand> BalanceCommands() {
              "po klasama. Period je podrazumevano od 1. januara finansijske godine do danas\n"
              "(u toj godini); datumi: 2024-03-15 ili 15.3.2024. Klase: 0-8 (podrazumevano),\n"
              "npr. 5,6,7 ili all. Bez --old-chart važi novi kontni plan.\n"
-             "Formati text i json idu na standardni izlaz, csv takođe osim uz --output;\n"
-             "pdf i xlsx u datoteku --output (podrazumevano npr.\n"
+             "Formati text i json (isto što i --json) idu na standardni izlaz, csv takođe\n"
+             "osim uz --output; pdf i xlsx u datoteku --output (podrazumevano npr.\n"
              "bruto-bilans_2024-01-01_2024-12-31.pdf)."),
          Balance},
     };

@@ -116,6 +116,7 @@ TEST_F(BalanceCli, JsonHasTheFieldsOfEachKindAndTheAmountsOfThePeriod) {
         Json(QStringList{"balance", "--kind", "analytic", "--format", "json"} + quarter);
     EXPECT_EQ(Numbers(analytic),
               QStringList({"2040", "2410", "3000", "5010", "6040", "2", "3", "5", "6"}));
+    EXPECT_EQ(Json(QStringList{"balance", "--kind", "analytic", "--json"} + quarter), analytic);
     EXPECT_EQ(Row(analytic, "2040")["name"].toString(), "Kupci u zemlji");
     EXPECT_EQ(Row(analytic, "2040")["groupdescription"].toString(), "Analitička konta");
     EXPECT_DOUBLE_EQ(Row(analytic, "2040")["totalbalance"].toDouble(), 934.5);
@@ -284,6 +285,7 @@ TEST_F(BalanceCli, WrongInputIsRefusedWithAReason) {
         {{"--classes", "x"}, 2, "Neispravan spisak klasa: \"x\""},
         {{"--classes", "3-1"}, 2, "Neispravan spisak klasa: \"3-1\""},
         {{"--format", "xml"}, 2, "Nepoznat format: xml"},
+        {{"--json", "--format", "csv"}, 2, "--json"},
         {{"--output", "bilans.txt"}, 2, "--output"},
         {{"--format", "json", "--output", "bilans.json"}, 2, "--output"},
         {{"2024"}, 2, "Nepoznat argument: 2024"},
