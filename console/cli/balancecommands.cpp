@@ -2,6 +2,7 @@
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <optional>
 
 #include "console/cli/cli.h"
 #include "console/cli/cliutil.h"

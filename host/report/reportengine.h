@@ -22,7 +22,7 @@ struct TReportTable {
     QVector<QStringList> rows;
     QVector<QStringList> rawRows;  // the same cells as system text, for CSV and spreadsheets
     QStringList totals;            // empty when the table has no totals row
-    QStringList rawTotals;
+    QStringList rawTotals;         // the totals as system text
 
     // A row of titles over runs of columns, left to right: a title and the number of
     // columns it spans. Under a title the columns show their short titles; a column under
