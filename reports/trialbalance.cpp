@@ -483,6 +483,8 @@ void FillBalanceTable(TDataSet& t, const TBalanceRows& rows) {
         t.Open();
     t.DisableControls();
     t.EmptyDataSet();
+    // The grids may not change the rows; filling them is this function's own business.
+    t.SetReadOnly(false);
     const bool closing = t.FindField(QStringLiteral("totalbalancedebit")) != nullptr;
     for (const TBalanceRow& r : rows) {
         QVariantList values{r.number, r.name, r.startdebit, r.startcredit};
@@ -499,6 +501,7 @@ void FillBalanceTable(TDataSet& t, const TBalanceRows& rows) {
         values << r.groupdescription << r.itemid;
         t.AppendRecord(values);
     }
+    t.SetReadOnly(true);
     t.First();
     t.EnableControls();
 }

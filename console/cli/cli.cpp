@@ -70,6 +70,7 @@ QVector<TCliCommand>& CliCommands() {
         QVector<TCliCommand> all = DbCommands();
         all += OptionsCommands();
         all += AccountCommands();
+        all += BalanceCommands();
         all += VoucherCommands();
         all += PostingCommands();
         all += QVector<TCliCommand>{

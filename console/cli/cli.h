@@ -71,6 +71,7 @@ QVector<TCliCommand>& CliCommands();
 QVector<TCliCommand> DbCommands();
 QVector<TCliCommand> OptionsCommands();
 QVector<TCliCommand> AccountCommands();
+QVector<TCliCommand> BalanceCommands();
 QVector<TCliCommand> VoucherCommands();
 QVector<TCliCommand> PostingCommands();
 

@@ -11,6 +11,9 @@
 #include <QToolBar>
 #include <algorithm>
 #include <filesystem>
+#include <memory>
+
+#include <xlsxwriter.h>
 
 #include "host/common/rounding.h"
 #include "host/common/textformat.h"
@@ -61,9 +64,13 @@ int ColumnCount(const TReportDocument& d) {
     return n;
 }
 
+bool Landscape(const TReportDocument& d) {
+    return d.landscape || ColumnCount(d) > 8;
+}
+
 void SetUpPrinter(QPrinter& printer, const TReportDocument& d) {
     printer.setPageSize(QPageSize(QPageSize::A4));
-    printer.setPageOrientation(ColumnCount(d) > 8 ? QPageLayout::Landscape : QPageLayout::Portrait);
+    printer.setPageOrientation(Landscape(d) ? QPageLayout::Landscape : QPageLayout::Portrait);
     printer.setPageMargins(QMarginsF(12, 12, 12, 12), QPageLayout::Millimeter);
     printer.setDocName(d.title);
 }
@@ -98,6 +105,182 @@ void Paint(const TReportDocument& d, QPrinter& printer) {
     painter.end();
 }
 
+// The title a column shows in the lowest header row: its short title under a group title,
+// its full title otherwise.
+QStringList LowerTitles(const TReportTable& t) {
+    if (t.headerGroups.isEmpty())
+        return t.titles;
+    QStringList titles;
+    for (const auto& [group, span] : t.headerGroups)
+        for (int k = 0; k < span; ++k) {
+            const int c = titles.size();
+            titles << (group.isEmpty() ? t.titles.value(c) : t.shortTitles.value(c));
+        }
+    return titles;
+}
+
+// Spreadsheet sheet names are at most 31 characters and take none of []:*?/\ .
+QString SheetName(const QString& title) {
+    QString name = title.trimmed();
+    for (QChar& ch : name)
+        if (QStringLiteral("[]:*?/\\").contains(ch))
+            ch = QLatin1Char(' ');
+    name = name.left(31).trimmed();
+    return name.isEmpty() ? QStringLiteral("Izveštaj") : name;
+}
+
+// The workbook's cell formats, each made once.
+class TXlsxFormats {
+public:
+    explicit TXlsxFormats(lxw_workbook* workbook) : workbook_(workbook) {}
+
+    lxw_format* Title() {
+        if (!title_) {
+            title_ = workbook_add_format(workbook_);
+            format_set_bold(title_);
+            format_set_font_size(title_, 13);
+        }
+        return title_;
+    }
+    lxw_format* Header(bool centred) {
+        lxw_format*& f = header_[centred ? 1 : 0];
+        if (!f) {
+            f = workbook_add_format(workbook_);
+            format_set_bold(f);
+            format_set_bg_color(f, 0xE6E6E6);
+            format_set_border(f, LXW_BORDER_THIN);
+            format_set_text_wrap(f);
+            format_set_align(f, LXW_ALIGN_VERTICAL_CENTER);
+            if (centred)
+                format_set_align(f, LXW_ALIGN_CENTER);
+        }
+        return f;
+    }
+    // A plain or bold cell with a number or date format (empty: none).
+    lxw_format* Cell(bool bold, const QString& numberFormat = {}) {
+        const QString key = (bold ? QStringLiteral("b") : QStringLiteral("-")) + numberFormat;
+        if (lxw_format* f = cells_.value(key))
+            return f;
+        if (!bold && numberFormat.isEmpty())
+            return nullptr;
+        lxw_format* f = workbook_add_format(workbook_);
+        if (bold)
+            format_set_bold(f);
+        if (!numberFormat.isEmpty())
+            format_set_num_format(f, numberFormat.toUtf8().constData());
+        cells_.insert(key, f);
+        return f;
+    }
+
+private:
+    lxw_workbook* workbook_;
+    lxw_format* title_ = nullptr;
+    lxw_format* header_[2] = {nullptr, nullptr};
+    QHash<QString, lxw_format*> cells_;
+};
+
+// Lays a document out on one sheet: title and texts on top, then each table with its
+// header rows; the first table's header stays in view while scrolling.
+void WriteSheet(lxw_workbook* workbook, const TReportDocument& d) {
+    lxw_worksheet* sheet =
+        workbook_add_worksheet(workbook, SheetName(d.title).toUtf8().constData());
+    if (!sheet)
+        throw TError(QStringLiteral("Radni list \"%1\" ne može biti napravljen.").arg(d.title));
+    TXlsxFormats formats(workbook);
+    auto text = [&](lxw_row_t row, lxw_col_t col, const QString& value, lxw_format* f) {
+        if (!value.isEmpty())
+            worksheet_write_string(sheet, row, col, value.toUtf8().constData(), f);
+    };
+    lxw_row_t row = 0;
+    text(row++, 0, d.title, formats.Title());
+    for (const QString& s : d.subtitles)
+        text(row++, 0, s, nullptr);
+    for (const auto& [label, value] : d.header) {
+        text(row, 0, label, formats.Cell(true));
+        text(row++, 1, value, nullptr);
+    }
+    QVector<int> widths(ColumnCount(d), 8);
+    auto fit = [&](int c, const QString& value) {
+        widths[c] = std::clamp(static_cast<int>(value.size()) + 2, widths[c], 60);
+    };
+    bool frozen = false;
+    for (const TReportTable& t : d.tables) {
+        ++row;
+        if (!t.caption.isEmpty())
+            text(row++, 0, t.caption, formats.Cell(true));
+        const lxw_row_t firstHeader = row;
+        const QStringList lower = LowerTitles(t);
+        if (!t.headerGroups.isEmpty()) {
+            lxw_col_t c = 0;
+            for (const auto& [group, span] : t.headerGroups) {
+                if (group.isEmpty()) {
+                    for (int k = 0; k < span; ++k, ++c)
+                        worksheet_merge_range(sheet, row, c, row + 1, c,
+                                              lower.value(c).toUtf8().constData(),
+                                              formats.Header(false));
+                    continue;
+                }
+                if (span > 1)
+                    worksheet_merge_range(sheet, row, c, row, c + span - 1,
+                                          group.toUtf8().constData(), formats.Header(true));
+                else
+                    text(row, c, group, formats.Header(true));
+                for (int k = 0; k < span; ++k, ++c)
+                    text(row + 1, c, lower.value(c), formats.Header(true));
+            }
+            row += 2;
+        } else {
+            for (int c = 0; c < lower.size(); ++c)
+                text(row, c, lower[c], formats.Header(false));
+            ++row;
+        }
+        for (int c = 0; c < lower.size(); ++c)
+            fit(c, lower[c]);
+        if (!frozen) {
+            worksheet_freeze_panes(sheet, row, 0);
+            worksheet_repeat_rows(sheet, firstHeader, row - 1);
+            frozen = true;
+        }
+        auto cells = [&](const QStringList& raw, const QStringList& shown, bool bold) {
+            for (int c = 0; c < raw.size() && c < t.titles.size(); ++c) {
+                const QString& v = raw[c];
+                if (v.isEmpty())
+                    continue;
+                fit(c, shown.value(c));
+                bool ok = false;
+                if (t.numeric.value(c)) {
+                    const double number = v.toDouble(&ok);
+                    if (ok)
+                        worksheet_write_number(sheet, row, c, number,
+                                               formats.Cell(bold, t.formats.value(c)));
+                } else if (t.dates.value(c)) {
+                    const QDate date = QDate::fromString(v, Qt::ISODate);
+                    if ((ok = date.isValid())) {
+                        lxw_datetime when{date.year(), date.month(), date.day(), 0, 0, 0};
+                        worksheet_write_datetime(sheet, row, c, &when,
+                                                 formats.Cell(bold, QStringLiteral("dd.mm.yyyy")));
+                    }
+                }
+                if (!ok)
+                    text(row, c, v, formats.Cell(bold));
+            }
+            ++row;
+        };
+        for (int r = 0; r < t.rawRows.size(); ++r) {
+            if (!t.sections.value(r).isEmpty())
+                text(row++, 0, t.sections[r], formats.Cell(true));
+            cells(t.rawRows[r], t.rows.value(r), t.emphasised.value(r));
+        }
+        if (!t.rawTotals.isEmpty())
+            cells(t.rawTotals, t.totals, true);
+    }
+    for (int c = 0; c < widths.size(); ++c)
+        worksheet_set_column(sheet, c, c, widths[c], nullptr);
+    if (Landscape(d))
+        worksheet_set_landscape(sheet);
+    worksheet_set_paper(sheet, 9);  // A4
+}
+
 }  // namespace
 
 QString TReportDocument::ToHtml() const {
@@ -107,7 +290,8 @@ QString TReportDocument::ToHtml() const {
         "table.grid{border-collapse:collapse;margin-top:6px}"
         "table.grid th{background:#e6e6e6;border:1px solid #888;padding:2px 4px}"
         "table.grid td{border:1px solid #bbb;padding:1px 4px}"
-        "td.num{text-align:right} tr.total td{font-weight:bold;background:#f2f2f2}"
+        "td.num{text-align:right} tr.total td{background:#f2f2f2}"
+        "tr.section td{background:#f7f7f7;padding-top:4px}"
         "</style></head><body>");
     html += QStringLiteral("<h1>%1</h1>").arg(title.toHtmlEscaped());
     for (const QString& s : subtitles)
@@ -125,23 +309,54 @@ QString TReportDocument::ToHtml() const {
                         .arg(t.caption.toHtmlEscaped());
         html += QStringLiteral(
             "<table class=\"grid\" width=\"100%\" cellspacing=\"0\" border=\"1\"><thead><tr>");
-        for (const QString& title : t.titles)
-            html += QStringLiteral("<th>%1</th>").arg(title.toHtmlEscaped());
+        const QStringList lower = LowerTitles(t);
+        if (!t.headerGroups.isEmpty()) {
+            int c = 0;
+            for (const auto& [group, span] : t.headerGroups) {
+                if (!group.isEmpty()) {
+                    html += QStringLiteral("<th colspan=\"%1\">%2</th>")
+                                .arg(span)
+                                .arg(group.toHtmlEscaped());
+                    c += span;
+                    continue;
+                }
+                for (int k = 0; k < span; ++k, ++c)
+                    html += QStringLiteral("<th rowspan=\"2\">%1</th>")
+                                .arg(lower.value(c).toHtmlEscaped());
+            }
+            html += QStringLiteral("</tr><tr>");
+            c = 0;
+            for (const auto& [group, span] : t.headerGroups)
+                for (int k = 0; k < span; ++k, ++c)
+                    if (!group.isEmpty())
+                        html += QStringLiteral("<th>%1</th>").arg(lower.value(c).toHtmlEscaped());
+        } else {
+            for (const QString& title : lower)
+                html += QStringLiteral("<th>%1</th>").arg(title.toHtmlEscaped());
+        }
         html += QStringLiteral("</tr></thead>");
-        auto row = [&](const QStringList& cells, bool total) {
+        auto row = [&](const QStringList& cells, bool bold, bool total) {
             html += total ? QStringLiteral("<tr class=\"total\">") : QStringLiteral("<tr>");
-            for (int c = 0; c < cells.size(); ++c)
+            for (int c = 0; c < cells.size(); ++c) {
+                const QString cell = cells[c].toHtmlEscaped();
                 html +=
                     QStringLiteral("<td%1>%2</td>")
                         .arg(t.numeric.value(c) ? QStringLiteral(" class=\"num\" align=\"right\"")
                                                 : QString(),
-                             cells[c].toHtmlEscaped());
+                             bold ? QStringLiteral("<b>%1</b>").arg(cell) : cell);
+            }
             html += QStringLiteral("</tr>");
         };
-        for (const QStringList& cells : t.rows)
-            row(cells, false);
+        for (int r = 0; r < t.rows.size(); ++r) {
+            if (!t.sections.value(r).isEmpty())
+                html +=
+                    QStringLiteral("<tr class=\"section\"><td colspan=\"%1\"><b>%2</b></td></tr>")
+                        .arg(t.titles.size())
+                        .arg(t.sections[r].toHtmlEscaped());
+            row(t.rows[r], t.emphasised.value(r), false);
+        }
         if (!t.totals.isEmpty())
-            row(t.totals, true);
+            row(t.totals, true, true);
         html += QStringLiteral("</table>");
     }
     html += QStringLiteral("</body></html>");
@@ -149,20 +364,77 @@ QString TReportDocument::ToHtml() const {
 }
 
 QString TReportDocument::ToPlainText() const {
+    constexpr int kTextWidth = 40;  // a longer name is cut, so the numbers stay in line
     QStringList lines{title};
     lines << subtitles;
     for (const auto& [label, text] : header)
         lines << label + QStringLiteral(": ") + text;
+    auto trimmed = [](QString line) {
+        while (line.endsWith(QLatin1Char(' ')))
+            line.chop(1);
+        return line;
+    };
     for (const TReportTable& t : tables) {
+        lines << QString();
         if (!t.caption.isEmpty())
             lines << t.caption;
-        lines << t.titles.join(QLatin1Char('\t'));
+        const QStringList heads = LowerTitles(t);
+        QVector<int> width(heads.size(), 0);
+        auto fit = [&](const QStringList& cells) {
+            for (int c = 0; c < width.size(); ++c)
+                width[c] =
+                    std::max(width[c], t.numeric.value(c)
+                                           ? static_cast<int>(cells.value(c).size())
+                                           : std::min<int>(cells.value(c).size(), kTextWidth));
+        };
+        fit(heads);
         for (const QStringList& r : t.rows)
-            lines << r.join(QLatin1Char('\t'));
+            fit(r);
+        fit(t.totals);
+        // The characters a group title has over its columns, the blanks between included.
+        auto room = [&](int first, int span) {
+            int n = span - 1;
+            for (int c = first; c < first + span; ++c)
+                n += width.value(c);
+            return n;
+        };
+        // A group title wider than its columns widens the last of them.
+        int first = 0;
+        for (const auto& [group, span] : t.headerGroups) {
+            const int over = static_cast<int>(group.size()) - room(first, span);
+            if (over > 0 && first + span - 1 < width.size())
+                width[first + span - 1] += over;
+            first += span;
+        }
+        auto line = [&](const QStringList& cells) {
+            QStringList parts;
+            for (int c = 0; c < width.size(); ++c)
+                parts << (t.numeric.value(c)
+                              ? cells.value(c).rightJustified(width[c])
+                              : cells.value(c).leftJustified(width[c], QLatin1Char(' '), true));
+            return trimmed(parts.join(QLatin1Char(' ')));
+        };
+        if (!t.headerGroups.isEmpty()) {
+            QStringList parts;
+            first = 0;
+            for (const auto& [group, span] : t.headerGroups) {
+                const int n = room(first, span);
+                const int left = (n - static_cast<int>(group.size())) / 2;
+                parts << (QString(left, QLatin1Char(' ')) + group).leftJustified(n);
+                first += span;
+            }
+            lines << trimmed(parts.join(QLatin1Char(' ')));
+        }
+        lines << line(heads);
+        for (int r = 0; r < t.rows.size(); ++r) {
+            if (!t.sections.value(r).isEmpty())
+                lines << t.sections[r];
+            lines << line(t.rows[r]);
+        }
         if (!t.totals.isEmpty())
-            lines << t.totals.join(QLatin1Char('\t'));
+            lines << line(t.totals);
     }
-    return lines.join(QLatin1Char('\n'));
+    return lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
 }
 
 void ExportReportPdf(const TReportDocument& document, const QString& path) {
@@ -177,29 +449,52 @@ void ExportReportPdf(const TReportDocument& document, const QString& path) {
     });
 }
 
+QByteArray ReportCsv(const TReportDocument& document) {
+    QByteArray out;
+    for (const TReportTable& t : document.tables) {
+        QStringList cells;
+        for (const QString& c : t.titles)
+            cells << CsvCell(c);
+        out += cells.join(QLatin1Char(';')).toUtf8() + "\r\n";
+        for (const QStringList& r : t.rawRows) {
+            cells.clear();
+            for (const QString& c : r)
+                cells << CsvCell(c);
+            out += cells.join(QLatin1Char(';')).toUtf8() + "\r\n";
+        }
+        break;  // the report's main rows; other tables are context
+    }
+    return out;
+}
+
 void ExportReportCsv(const TReportDocument& document, const QString& path) {
     ReplaceFile(path, [&](const QString& temp) {
         QFile file(temp);
         if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
             throw TError(QStringLiteral("Datoteka \"%1\" ne može biti upisana: %2")
                              .arg(path, file.errorString()));
-        QByteArray out;
-        for (const TReportTable& t : document.tables) {
-            QStringList cells;
-            for (const QString& c : t.titles)
-                cells << CsvCell(c);
-            out += cells.join(QLatin1Char(';')).toUtf8() + "\r\n";
-            for (const QStringList& r : t.rawRows) {
-                cells.clear();
-                for (const QString& c : r)
-                    cells << CsvCell(c);
-                out += cells.join(QLatin1Char(';')).toUtf8() + "\r\n";
-            }
-            break;  // the report's main rows; other tables are context
-        }
+        const QByteArray out = ReportCsv(document);
         if (file.write(out) != out.size() || !file.flush())
             throw TError(QStringLiteral("Datoteka \"%1\" ne može biti upisana: %2")
                              .arg(path, file.errorString()));
+    });
+}
+
+void ExportReportXlsx(const TReportDocument& document, const QString& path) {
+    ReplaceFile(path, [&](const QString& temp) {
+        // Tried first, so a place that cannot be written is told in the module's words.
+        if (QFile probe(temp); !probe.open(QIODevice::WriteOnly))
+            throw TError(QStringLiteral("Datoteka \"%1\" ne može biti upisana: %2")
+                             .arg(path, probe.errorString()));
+        // The workbook is written out only when it is closed; until then it is freed unwritten.
+        std::unique_ptr<lxw_workbook, decltype(&lxw_workbook_free)> workbook(
+            workbook_new(QFile::encodeName(temp).constData()), &lxw_workbook_free);
+        if (!workbook)
+            throw TError(QStringLiteral("Datoteka \"%1\" ne može biti upisana.").arg(path));
+        WriteSheet(workbook.get(), document);
+        if (const lxw_error error = workbook_close(workbook.release()); error != LXW_NO_ERROR)
+            throw TError(QStringLiteral("Datoteka \"%1\" ne može biti upisana: %2")
+                             .arg(path, QString::fromUtf8(lxw_strerror(error))));
     });
 }
 
@@ -228,6 +523,8 @@ TReportTable TReportEngine::TableOf(TDataSet& ds, const QString& caption, bool t
     for (TField* f : fields) {
         t.titles << f->DisplayLabel();
         t.numeric << IsNumeric(*f);
+        t.dates << (f->DataType() == TFieldType::Date);
+        t.formats << (IsNumeric(*f) ? f->DisplayFormat() : QString());
     }
     if (!ds.Active())
         return t;
@@ -264,12 +561,14 @@ TReportTable TReportEngine::TableOf(TDataSet& ds, const QString& caption, bool t
         for (int c = 0; c < fields.size(); ++c) {
             if (!isSummed(fields[c])) {
                 t.totals << (c == 0 ? QStringLiteral("Ukupno") : QString());
+                t.rawTotals << t.totals.last();
                 continue;
             }
             const QString format = fields[c]->DisplayFormat().isEmpty()
                                        ? QStringLiteral("#,##0.00")
                                        : fields[c]->DisplayFormat();
             t.totals << FormatFloat(format, BetterRoundTo(sums[c], -2));
+            t.rawTotals << NumberToText(BetterRoundTo(sums[c], -2));
         }
     }
     return t;
@@ -306,6 +605,9 @@ void TReportEngine::Emit(TReportDocument document) {
         case TReportOutput::Csv:
             ExportReportCsv(last_, path_);
             return;
+        case TReportOutput::Xlsx:
+            ExportReportXlsx(last_, path_);
+            return;
         case TReportOutput::Preview:
             break;
     }
@@ -339,6 +641,9 @@ void TReportEngine::Emit(TReportDocument document) {
         });
         bar->addAction(QStringLiteral("Izvoz u CSV..."), &preview, [exportTo] {
             exportTo(QStringLiteral("CSV (*.csv)"), QStringLiteral(".csv"), &ExportReportCsv);
+        });
+        bar->addAction(QStringLiteral("Izvoz u XLSX..."), &preview, [exportTo] {
+            exportTo(QStringLiteral("Excel (*.xlsx)"), QStringLiteral(".xlsx"), &ExportReportXlsx);
         });
     }
     preview.exec();
@@ -389,8 +694,10 @@ TReportTable TReportEngine::CardTable(TDataSet& lines) {
     TReportTable t = TableOf(
         lines, {}, true, card ? columns : QStringList(),
         card ? QStringList{QStringLiteral("debit"), QStringLiteral("credit")} : QStringList());
-    if (card && !t.totals.isEmpty() && !t.rows.isEmpty())
+    if (card && !t.totals.isEmpty() && !t.rows.isEmpty()) {
         t.totals.last() = t.rows.last().last();
+        t.rawTotals.last() = t.rawRows.last().last();
+    }
     return t;
 }
 
@@ -437,43 +744,108 @@ void TReportEngine::ExecuteGroupSyntheticReport(TDataSet& lines, TDataSet& total
     Emit(std::move(d));
 }
 
-void TReportEngine::Statement(const QString& defaultTitle, TDataSet& rows, const QString& text,
-                              const QString& start, const QString& end) {
+void TReportEngine::Statement(const QString& defaultTitle, TReportTable table, const QString& text,
+                              const QString& start, const QString& end, bool landscape) {
     TReportDocument d;
     d.title = text.trimmed().isEmpty() ? defaultTitle : text;
     d.subtitles << Period(start, end);
-    d.tables << TableOf(rows);
+    d.tables << std::move(table);
+    d.landscape = landscape;
     Emit(std::move(d));
+}
+
+namespace {
+
+// The amount columns of the trial balances and closing sheets: the title of the group they
+// stand under and their own short title.
+struct TBalanceColumn {
+    const char* field;
+    const char* group;
+    const char* title;
+};
+constexpr TBalanceColumn kBalanceColumns[] = {
+    {"startdebit", "Početno stanje", "Duguje"},   {"startcredit", "Početno stanje", "Potražuje"},
+    {"startbalance", "Početno stanje", "Saldo"},  {"yeardebit", "Promet", "Duguje"},
+    {"yearcredit", "Promet", "Potražuje"},        {"yearbalance", "Promet", "Saldo"},
+    {"totaldebit", "Ukupno", "Duguje"},           {"totalcredit", "Ukupno", "Potražuje"},
+    {"totalbalance", "Ukupno", "Saldo"},          {"totalbalancedebit", "Saldo", "Duguje"},
+    {"totalbalancecredit", "Saldo", "Potražuje"},
+};
+
+const TBalanceColumn* BalanceColumn(const QString& field) {
+    for (const TBalanceColumn& c : kBalanceColumns)
+        if (field.compare(QLatin1String(c.field), Qt::CaseInsensitive) == 0)
+            return &c;
+    return nullptr;
+}
+
+}  // namespace
+
+// The rows of a trial balance or closing sheet: the amounts in groups, a caption where the
+// section (groupdescription) changes, and the classes and the grand total in bold.
+TReportTable TReportEngine::BalanceTable(TDataSet& rows) {
+    TReportTable t = TableOf(rows);
+    bool grouped = false;
+    for (int i = 0, c = 0; i < rows.FieldCount(); ++i) {
+        const TField& f = rows.Fields(i);
+        if (!f.Visible())
+            continue;  // as TableOf leaves it out
+        const TBalanceColumn* column = BalanceColumn(f.FieldName());
+        const QString group = column ? QString::fromUtf8(column->group) : QString();
+        t.shortTitles << (column ? QString::fromUtf8(column->title) : t.titles.value(c));
+        if (!t.headerGroups.isEmpty() && t.headerGroups.last().first == group)
+            ++t.headerGroups.last().second;
+        else
+            t.headerGroups.append({group, 1});
+        grouped = grouped || column;
+        ++c;
+    }
+    if (!grouped) {
+        t.headerGroups.clear();
+        t.shortTitles.clear();
+    }
+    const TField* section = rows.FindField(QStringLiteral("groupdescription"));
+    const TField* number = rows.FindField(QStringLiteral("number"));
+    QString current;
+    for (int rec = 1; rec <= t.rows.size(); ++rec) {
+        const QString s = section ? rows.RecordValue(rec, section->Index()).toString() : QString();
+        t.sections << (s != current ? s : QString());
+        current = s;
+        // A class (a code of one character) and the grand total (no code) sum rows above them.
+        t.emphasised << (number &&
+                         rows.RecordValue(rec, number->Index()).toString().trimmed().size() <= 1);
+    }
+    return t;
 }
 
 void TReportEngine::ExecuteTestBalanceReport(TDataSet& rows, TDataSet&, const QString& text,
                                              const QString& start, const QString& end) {
-    Statement(QStringLiteral("Bruto bilans"), rows, text, start, end);
+    Statement(QStringLiteral("Bruto bilans"), BalanceTable(rows), text, start, end, true);
 }
 
 void TReportEngine::ExecuteBalanceSheetReport(TDataSet& rows, TDataSet&, const QString& text,
                                               const QString& start, const QString& end) {
-    Statement(QStringLiteral("Bilans stanja"), rows, text, start, end);
+    Statement(QStringLiteral("Bilans stanja"), TableOf(rows), text, start, end);
 }
 
 void TReportEngine::ExecuteIncomeStatementReport(TDataSet& rows, TDataSet&, const QString& text,
                                                  const QString& start, const QString& end) {
-    Statement(QStringLiteral("Bilans uspeha"), rows, text, start, end);
+    Statement(QStringLiteral("Bilans uspeha"), TableOf(rows), text, start, end);
 }
 
 void TReportEngine::ExecuteCashFlowReport(TDataSet& rows, TDataSet&, const QString& text,
                                           const QString& start, const QString& end) {
-    Statement(QStringLiteral("Izveštaj o tokovima gotovine"), rows, text, start, end);
+    Statement(QStringLiteral("Izveštaj o tokovima gotovine"), TableOf(rows), text, start, end);
 }
 
 void TReportEngine::ExecuteStatisticalAnnexReport(TDataSet& rows, TDataSet&, const QString& text,
                                                   const QString& start, const QString& end) {
-    Statement(QStringLiteral("Statistički aneks"), rows, text, start, end);
+    Statement(QStringLiteral("Statistički aneks"), TableOf(rows), text, start, end);
 }
 
 void TReportEngine::ExecuteClosingSheetReport(TDataSet& rows, TDataSet&, const QString& text,
                                               const QString& start, const QString& end) {
-    Statement(QStringLiteral("Zaključni list"), rows, text, start, end);
+    Statement(QStringLiteral("Zaključni list"), BalanceTable(rows), text, start, end, true);
 }
 
 }  // namespace fin

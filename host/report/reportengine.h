@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QByteArray>
+#include <QPair>
 #include <QString>
 #include <QStringList>
 #include <QVector>
@@ -13,11 +15,25 @@ class TDataSet;
 // What a report shows, independent of how it is shown: printed, previewed or exported.
 struct TReportTable {
     QString caption;
-    QStringList titles;
-    QVector<bool> numeric;  // right-aligned columns
+    QStringList titles;     // full column titles; CSV and plain text use these
+    QVector<bool> numeric;  // right-aligned columns, numbers in a spreadsheet
+    QVector<bool> dates;    // date columns, dates in a spreadsheet
+    QStringList formats;    // a numeric column's display format ("#,##0.00"), or empty
     QVector<QStringList> rows;
-    QVector<QStringList> rawRows;  // the same cells as system text, for CSV
+    QVector<QStringList> rawRows;  // the same cells as system text, for CSV and spreadsheets
     QStringList totals;            // empty when the table has no totals row
+    QStringList rawTotals;         // the totals as system text
+
+    // A row of titles over runs of columns, left to right: a title and the number of
+    // columns it spans. Under a title the columns show their short titles; a column under
+    // an empty title keeps its full title over both rows. Empty: one row of titles.
+    QVector<QPair<QString, int>> headerGroups;
+    QStringList shortTitles;
+    // Per row: set off in bold (recapitulations, grand totals). Empty: no row is.
+    QVector<bool> emphasised;
+    // Per row: the caption of a section that begins with it, printed on a row of its own
+    // before it. Empty: no sections.
+    QStringList sections;
 };
 
 struct TReportDocument {
@@ -25,16 +41,21 @@ struct TReportDocument {
     QStringList subtitles;                    // period and other texts under the title
     QVector<QPair<QString, QString>> header;  // label and text of a record shown above
     QVector<TReportTable> tables;
+    bool landscape = false;  // printed across the page whatever its width
 
     QString ToHtml() const;
+    // Aligned columns for a terminal: numbers right-aligned, long texts cut short.
     QString ToPlainText() const;
 };
 
-enum class TReportOutput { Preview, Pdf, Csv, Document };
+enum class TReportOutput { Preview, Pdf, Csv, Document, Xlsx };
 
-// Writes a report as PDF or CSV; a file is replaced whole or not at all.
+// Writes a report as PDF, CSV or XLSX; a file is replaced whole or not at all.
 void ExportReportPdf(const TReportDocument& document, const QString& path);
 void ExportReportCsv(const TReportDocument& document, const QString& path);
+void ExportReportXlsx(const TReportDocument& document, const QString& path);
+// The text ExportReportCsv writes: the main table's full titles and system-text rows.
+QByteArray ReportCsv(const TReportDocument& document);
 
 // Every print of the module goes through here: the caller hands over open datasets and the
 // texts of the report, and the engine previews, prints or exports.
@@ -42,7 +63,7 @@ class TReportEngine {
 public:
     explicit TReportEngine(QWidget* owner = nullptr) : owner_(owner) {}
 
-    // Where the next reports go; a file path for Pdf and Csv.
+    // Where the next reports go; a file path for Pdf, Csv and Xlsx.
     void SetOutput(TReportOutput output, const QString& path = {});
     const TReportDocument& LastDocument() const { return last_; }
 
@@ -83,10 +104,11 @@ public:
 
 private:
     void Emit(TReportDocument document);
-    void Statement(const QString& defaultTitle, TDataSet& rows, const QString& text,
-                   const QString& start, const QString& end);
+    void Statement(const QString& defaultTitle, TReportTable table, const QString& text,
+                   const QString& start, const QString& end, bool landscape = false);
     static QString Period(const QString& from, const QString& to);
     static TReportTable CardTable(TDataSet& lines);
+    static TReportTable BalanceTable(TDataSet& rows);
 
     QWidget* owner_;
     TReportOutput output_ = TReportOutput::Preview;

@@ -472,5 +472,40 @@ TEST(BalancePlan, PeriodClassListsAndBadInput) {
     EXPECT_FALSE(standard.Accepts(QString()));
 }
 
+TEST(BalanceTables, FillingReplacesTheRowsAndTheGridsStillCannotChangeThem) {
+    TBalanceRow bank = TBalanceRow::Of("241", "Tekući računi", TBalanceSums{1000, 0, 1300, 700});
+    bank.groupdescription = kSyntheticGroupCaption;
+    bank.itemid = 1;
+    TDataSet trial("TrialBalance");
+    DeclareTrialBalanceTable(trial, true);
+    FillBalanceTable(trial, {bank, bank});
+    FillBalanceTable(trial, {bank});
+    ASSERT_EQ(trial.RecordCount(), 1);
+    EXPECT_TRUE(trial.ReadOnly());
+    EXPECT_THROW(trial.Edit(), TError);
+    EXPECT_EQ(trial.FieldByName("number").AsString(), "241");
+    EXPECT_DOUBLE_EQ(trial.FieldByName("startbalance").AsFloat(), 1000);
+    EXPECT_DOUBLE_EQ(trial.FieldByName("yeardebit").AsFloat(), 300);
+    EXPECT_DOUBLE_EQ(trial.FieldByName("yearbalance").AsFloat(), -400);
+    EXPECT_DOUBLE_EQ(trial.FieldByName("totalbalance").AsFloat(), 600);
+    EXPECT_EQ(trial.FieldByName("groupdescription").AsString(), kSyntheticGroupCaption);
+    EXPECT_EQ(trial.FieldByName("itemid").AsInteger(), 1);
+
+    TBalanceRow total;
+    total.name = kTotalCaption;
+    total.totalbalancedebit = 600;
+    total.groupdescription = kClassGroupCaption;
+    total.itemid = 2;
+    TDataSet closing("ClosingSheet");
+    DeclareClosingSheetTable(closing);
+    FillBalanceTable(closing, {bank, total});
+    EXPECT_EQ(closing.FindField("startbalance"), nullptr);
+    EXPECT_DOUBLE_EQ(closing.FieldByName("totalbalancedebit").AsFloat(), 600);
+    EXPECT_DOUBLE_EQ(closing.FieldByName("totalbalancecredit").AsFloat(), 0);
+    closing.Last();
+    EXPECT_EQ(closing.FieldByName("name").AsString(), kTotalCaption);
+    EXPECT_EQ(closing.FieldByName("itemid").AsInteger(), 2);
+}
+
 }  // namespace
 }  // namespace fin::test
