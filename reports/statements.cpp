@@ -459,6 +459,18 @@ qint64 DivideHalfEven(qint64 numerator, qint64 denominator) {
     return q;
 }
 
+TStatementOptions TStatementOptions::FromSettings(const TDBIniFile& settings, int financialYear,
+                                                  bool thousands) {
+    TStatementOptions o;
+    o.thousands = thousands;
+    o.showBalance721 =
+        settings.ReadBool(kFinancialSection, QStringLiteral("ShowBalance721"), false);
+    o.autoCalculateIncomeTax =
+        settings.ReadBool(kFinancialSection, QStringLiteral("AutoCalculateIncomeTax"), false);
+    o.financialYear = financialYear;
+    return o;
+}
+
 TStatements::TStatements(TConnection& c, const QDate& from, const QDate& to,
                          const TStatementOptions& options)
     : connection_(c), from_(from), to_(to), options_(options) {}
@@ -682,8 +694,10 @@ void DeclareStatementTable(TDataSet& t, TStatementForm form) {
                           QString::fromUtf8(label));
     };
     auto integer = [&](const char* name, const char* label) -> TField& {
-        return t.AddField(QString::fromLatin1(name), TFieldType::Integer, 0,
-                          QString::fromUtf8(label));
+        TField& f =
+            t.AddField(QString::fromLatin1(name), TFieldType::Integer, 0, QString::fromUtf8(label));
+        f.SetDisplayFormat(QStringLiteral("#,##0"));
+        return f;
     };
     integer("Index", "AOP").SetDisplayFormat(old ? QStringLiteral("000") : QStringLiteral("0000"));
     text("Description", old ? 100 : 150, "Pozicija");

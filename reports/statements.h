@@ -27,6 +27,10 @@ struct TStatementOptions {
     bool showBalance721 = false;  // the tax position from the balance of 721, not its credit
     bool autoCalculateIncomeTax = false;  // add the income tax on a profit before tax
     int financialYear = 0;                // the old income statement's tax rate
+
+    // "ShowBalance721" and "AutoCalculateIncomeTax" as the company set them.
+    static TStatementOptions FromSettings(const TDBIniFile& settings, int financialYear,
+                                          bool thousands);
 };
 
 // The statutory statements of a period, computed without a window. Every account amount

@@ -37,22 +37,6 @@ const TBalanceKind kKinds[] = {
      "zakljucni-list-analiticki"},
 };
 
-enum class TBalanceFormat { Text, Csv, Json, Pdf, Xlsx };
-
-std::optional<TBalanceFormat> ParseBalanceFormat(const QString& text) {
-    if (text.isEmpty() || text == QLatin1String("text"))
-        return TBalanceFormat::Text;
-    if (text == QLatin1String("csv"))
-        return TBalanceFormat::Csv;
-    if (text == QLatin1String("json"))
-        return TBalanceFormat::Json;
-    if (text == QLatin1String("pdf"))
-        return TBalanceFormat::Pdf;
-    if (text == QLatin1String("xlsx"))
-        return TBalanceFormat::Xlsx;
-    return std::nullopt;
-}
-
 // The rows as objects keyed by field name, amounts rounded to the cent as they are shown.
 QJsonArray BalanceJson(TDataSet& table) {
     QJsonArray rows;
@@ -85,18 +69,9 @@ int Balance(const QStringList& raw, TCliContext& ctx) {
                 << " (synthetic, analytic, closing ili closing-analytic)\n";
         return kExitUsage;
     }
-    // --json is --format json, as in the other commands.
-    if (o.Has("--json") && o.Has("--format") && o.Value("--format") != QLatin1String("json")) {
-        ctx.err << "Izaberite ili --json ili --format " << o.Value("--format") << ".\n";
+    const auto format = ReportFormatOption(o, ctx);
+    if (!format)
         return kExitUsage;
-    }
-    const auto format =
-        ParseBalanceFormat(o.Has("--json") ? QStringLiteral("json") : o.Value("--format"));
-    if (!format) {
-        ctx.err << "Nepoznat format: " << o.Value("--format")
-                << " (text, csv, json, pdf ili xlsx)\n";
-        return kExitUsage;
-    }
     const bool oldChart = o.Has("--old-chart");
     if (oldChart && !kind->oldReport) {
         ctx.err << "Analitički zaključni list postoji samo za novi kontni plan; izostavite "
@@ -113,21 +88,9 @@ int Balance(const QStringList& raw, TCliContext& ctx) {
         }
         classes = *parsed;
     }
-    if (o.Has("--output") && (*format == TBalanceFormat::Text || *format == TBalanceFormat::Json)) {
-        ctx.err << "Opcija --output važi za formate csv, pdf i xlsx; text i json se ispisuju "
-                   "na standardni izlaz.\n";
-        return kExitUsage;
-    }
     std::optional<QDate> from, to;
-    for (const auto& [option, date] : {std::pair{"--from", &from}, std::pair{"--to", &to}}) {
-        if (!o.Has(option))
-            continue;
-        *date = MyDateStrToDate(o.Value(option).trimmed());
-        if (!*date) {
-            ctx.err << res::CARD_DATE_ERR.arg(o.Value(option)) << '\n';
-            return kExitRefused;
-        }
-    }
+    if (!PeriodOptions(o, from, to, ctx))
+        return kExitRefused;
 
     TSession session;
     const auto [yearFrom, yearTo] =
@@ -161,48 +124,23 @@ int Balance(const QStringList& raw, TCliContext& ctx) {
             FillBalanceTable(table, reports.AnalyticClosingSheet());
             break;
     }
-    if (*format == TBalanceFormat::Json) {
+    if (*format == TReportFormat::Json) {
         ctx.out << QJsonDocument(BalanceJson(table)).toJson(QJsonDocument::Indented);
         return kExitOk;
     }
-
-    QString path;
-    TReportEngine engine;
-    switch (*format) {
-        case TBalanceFormat::Pdf:
-        case TBalanceFormat::Xlsx:
-            path = o.Has("--output")
-                       ? o.Value("--output")
-                       : QStringLiteral("%1%2_%3_%4.%5")
-                             .arg(QString::fromLatin1(kind->file),
-                                  oldChart ? QStringLiteral("-stari") : QString(), DateToSql(start),
-                                  DateToSql(end),
-                                  *format == TBalanceFormat::Pdf ? QStringLiteral("pdf")
-                                                                 : QStringLiteral("xlsx"));
-            engine.SetOutput(
-                *format == TBalanceFormat::Pdf ? TReportOutput::Pdf : TReportOutput::Xlsx, path);
-            break;
-        case TBalanceFormat::Csv:
-            path = o.Value("--output");
-            engine.SetOutput(path.isEmpty() ? TReportOutput::Document : TReportOutput::Csv, path);
-            break;
-        default:
-            engine.SetOutput(TReportOutput::Document);
-            break;
-    }
     const QString caption = BalanceReportCaption(oldChart ? *kind->oldReport : kind->report);
-    if (closing)
-        engine.ExecuteClosingSheetReport(table, session.dm.PreceptZQ(), caption, DateToText(start),
-                                         DateToText(end));
-    else
-        engine.ExecuteTestBalanceReport(table, session.dm.PreceptZQ(), caption, DateToText(start),
-                                        DateToText(end));
-    if (!path.isEmpty())
-        ctx.out << "Izveštaj je sačuvan u " << QFileInfo(path).absoluteFilePath() << '\n';
-    else if (*format == TBalanceFormat::Csv)
-        ctx.out << QString::fromUtf8(ReportCsv(engine.LastDocument()));
-    else
-        ctx.out << engine.LastDocument().ToPlainText();
+    const QString file =
+        QStringLiteral("%1%2_%3_%4")
+            .arg(QString::fromLatin1(kind->file), oldChart ? QStringLiteral("-stari") : QString(),
+                 DateToSql(start), DateToSql(end));
+    EmitReport(*format, o.Value("--output"), file, ctx, [&](TReportEngine& engine) {
+        if (closing)
+            engine.ExecuteClosingSheetReport(table, session.dm.PreceptZQ(), caption,
+                                             DateToText(start), DateToText(end));
+        else
+            engine.ExecuteTestBalanceReport(table, session.dm.PreceptZQ(), caption,
+                                            DateToText(start), DateToText(end));
+    });
     return kExitOk;
 }
 

@@ -71,6 +71,7 @@ QVector<TCliCommand>& CliCommands() {
         all += OptionsCommands();
         all += AccountCommands();
         all += BalanceCommands();
+        all += StatementCommands();
         all += VoucherCommands();
         all += PostingCommands();
         all += QVector<TCliCommand>{

@@ -72,6 +72,7 @@ QVector<TCliCommand> DbCommands();
 QVector<TCliCommand> OptionsCommands();
 QVector<TCliCommand> AccountCommands();
 QVector<TCliCommand> BalanceCommands();
+QVector<TCliCommand> StatementCommands();
 QVector<TCliCommand> VoucherCommands();
 QVector<TCliCommand> PostingCommands();
 

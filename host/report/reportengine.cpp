@@ -823,24 +823,63 @@ void TReportEngine::ExecuteTestBalanceReport(TDataSet& rows, TDataSet&, const QS
     Statement(QStringLiteral("Bruto bilans"), BalanceTable(rows), text, start, end, true);
 }
 
+// A statutory statement as its form prints it: account group, position, AOP and the value
+// columns under one title; the sections (assets, liabilities, ...) as captions, and the
+// headline positions, which the forms write in capitals, in bold.
+TReportTable TReportEngine::StatementTable(TDataSet& rows) {
+    QStringList columns;
+    for (const char* name : {"AccountGroup", "Description", "Index", "Value", "PrevValue",
+                             "PrevStartValue", "GrossValue", "CorrectionValue", "NetValue"})
+        if (rows.FindField(QString::fromLatin1(name)))
+            columns << QString::fromLatin1(name);
+    TReportTable t = TableOf(rows, {}, false, columns);
+    for (const QString& name : columns) {
+        const bool value = name.endsWith(QLatin1String("Value"));
+        const QString title = value ? QStringLiteral("Iznos") : QString();
+        if (!t.headerGroups.isEmpty() && t.headerGroups.last().first == title)
+            ++t.headerGroups.last().second;
+        else
+            t.headerGroups.append({title, 1});
+        QString label = rows.FieldByName(name).DisplayLabel();
+        if (value && label.startsWith(QLatin1String("Vrednost ("))) {
+            label = label.mid(10).chopped(1);
+            label[0] = label[0].toUpper();
+        }
+        t.shortTitles << label;
+    }
+    const TField* group = rows.FindField(QStringLiteral("Group"));
+    const TField* description = rows.FindField(QStringLiteral("Description"));
+    QString current;
+    for (int rec = 1; rec <= t.rows.size(); ++rec) {
+        const QString s = group ? rows.RecordValue(rec, group->Index()).toString() : QString();
+        t.sections << (s != current ? s : QString());
+        current = s;
+        const QString text =
+            description ? rows.RecordValue(rec, description->Index()).toString() : QString();
+        t.emphasised << (!text.isEmpty() && text == text.toUpper());
+    }
+    return t;
+}
+
 void TReportEngine::ExecuteBalanceSheetReport(TDataSet& rows, TDataSet&, const QString& text,
                                               const QString& start, const QString& end) {
-    Statement(QStringLiteral("Bilans stanja"), TableOf(rows), text, start, end);
+    Statement(QStringLiteral("Bilans stanja"), StatementTable(rows), text, start, end);
 }
 
 void TReportEngine::ExecuteIncomeStatementReport(TDataSet& rows, TDataSet&, const QString& text,
                                                  const QString& start, const QString& end) {
-    Statement(QStringLiteral("Bilans uspeha"), TableOf(rows), text, start, end);
+    Statement(QStringLiteral("Bilans uspeha"), StatementTable(rows), text, start, end);
 }
 
 void TReportEngine::ExecuteCashFlowReport(TDataSet& rows, TDataSet&, const QString& text,
                                           const QString& start, const QString& end) {
-    Statement(QStringLiteral("Izveštaj o tokovima gotovine"), TableOf(rows), text, start, end);
+    Statement(QStringLiteral("Izveštaj o tokovima gotovine"), StatementTable(rows), text, start,
+              end);
 }
 
 void TReportEngine::ExecuteStatisticalAnnexReport(TDataSet& rows, TDataSet&, const QString& text,
                                                   const QString& start, const QString& end) {
-    Statement(QStringLiteral("Statistički aneks"), TableOf(rows), text, start, end);
+    Statement(QStringLiteral("Statistički aneks"), StatementTable(rows), text, start, end, true);
 }
 
 void TReportEngine::ExecuteClosingSheetReport(TDataSet& rows, TDataSet&, const QString& text,

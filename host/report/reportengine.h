@@ -109,6 +109,7 @@ private:
     static QString Period(const QString& from, const QString& to);
     static TReportTable CardTable(TDataSet& lines);
     static TReportTable BalanceTable(TDataSet& rows);
+    static TReportTable StatementTable(TDataSet& rows);
 
     QWidget* owner_;
     TReportOutput output_ = TReportOutput::Preview;
