@@ -72,6 +72,7 @@ QVector<TCliCommand>& CliCommands() {
         all += AccountCommands();
         all += VoucherCommands();
         all += PostingCommands();
+        all += CloseCommands();
         all += QVector<TCliCommand>{
             {{"saldo"},
              QStringLiteral("KONTO ANALITIKA DATUM"),

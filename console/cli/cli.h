@@ -73,6 +73,7 @@ QVector<TCliCommand> OptionsCommands();
 QVector<TCliCommand> AccountCommands();
 QVector<TCliCommand> VoucherCommands();
 QVector<TCliCommand> PostingCommands();
+QVector<TCliCommand> CloseCommands();
 
 // Runs the tool on its arguments (without the program name).
 int RunCli(const QStringList& arguments, QTextStream& out, QTextStream& err,

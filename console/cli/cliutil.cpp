@@ -3,6 +3,7 @@
 #include "host/common/error.h"
 #include "host/common/textformat.h"
 #include "host/data/dataset.h"
+#include "ledger/ledgercaptions.h"
 
 namespace fin {
 
@@ -39,6 +40,13 @@ qint64 ParseId(const QString& text, const QString& what) {
     if (!id)
         throw TError(QStringLiteral("%1 mora biti pozitivan ceo broj: \"%2\".").arg(what, text));
     return *id;
+}
+
+QDate ParseDate(const QString& text) {
+    const auto date = MyDateStrToDate(text.trimmed());
+    if (!date)
+        throw TError(res::CARD_DATE_ERR.arg(text));
+    return *date;
 }
 
 namespace {
