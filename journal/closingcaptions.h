@@ -19,6 +19,9 @@ inline const QString OPEN_YEAR_CAPT = QStringLiteral("Otvaranje godine");
 inline const QString CLOSE_OPEN_NO_TYPE_ERR = QStringLiteral(
     "%3: nalog ne može biti napravljen jer tip naloga %1 (%2) ne postoji. Ništa nije "
     "upisano. Sistemske tipove naloga vraća komanda \"finansije db init\".");
+inline const QString CLOSE_OPEN_DATE_ERR = QStringLiteral(
+    "%1: datum %2 nije u %3. godini. Zatvaranje se datira u finansijskoj godini, a otvaranje "
+    "u sledećoj; ništa nije upisano.");
 inline const QString CLOSE_OPEN_LINE_ERR = QStringLiteral(
     "%1: nalog nije napravljen jer je stavka konta %2%3 odbijena. %4 Ništa nije upisano.");
 inline const QString CLOSE_OPEN_TWICE_WRN = QStringLiteral(

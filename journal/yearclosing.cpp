@@ -122,6 +122,14 @@ TClosingResult TYearClosing::Run(TClosingJob job, const QDate& date) {
     QDate day = date;
     if (!day.isValid() && !spec.closing)
         day = QDate(year + 1, 1, 1);
+    // A date in another year would put this year's balances where they do not belong.
+    const int dayYear = spec.closing ? year : year + 1;
+    if (day.isValid() && day.year() != dayYear) {
+        result.message =
+            res::CLOSE_OPEN_DATE_ERR.arg(result.description, DateToText(day)).arg(dayYear);
+        Ui().ShowMessage(TMessageType::Error, result.message);
+        return result;
+    }
 
     TQuery& list = dm_.PreceptZQ();
     TQuery& lines = dm_.PreceptItemZQ();

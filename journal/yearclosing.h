@@ -47,8 +47,8 @@ public:
     TYearClosing& operator=(const TYearClosing&) = delete;
 
     // One job; an invalid date takes the job's own (31 December of the financial year, or
-    // 1 January of the next one for the opening). Every message goes through the UI
-    // service; errors are shown, not raised.
+    // 1 January of the next one for the opening), and a date given must lie in that year.
+    // Every message goes through the UI service; errors are shown, not raised.
     TClosingResult Run(TClosingJob job, const QDate& date = {});
     // Every job in order, each as if chosen on its own.
     QVector<TClosingResult> RunAll();

@@ -138,7 +138,8 @@ const QString kClosingDetails = QStringLiteral(
     "Nalog se pravi neproknjižen; proknjižite ga kada ga pregledate. Ponovljeno\n"
     "zatvaranje, dok prvi nalog nije proknjižen, pravi još jedan sa istim iznosima\n"
     "i upozorava na to.\n"
-    "--date D menja datum naloga. --json ispisuje id naloga, broj i id-ove stavki.\n"
+    "--date D daje drugi datum naloga u finansijskoj godini. --json ispisuje id naloga,\n"
+    "broj i id-ove stavki.\n"
     "Izlazni kod 1 kada nema šta da se zatvori ili kada nalog nije napravljen.");
 
 }  // namespace
@@ -161,10 +162,11 @@ QVector<TCliCommand> CloseCommands() {
          QStringLiteral("[--date D] [--json]"),
          QStringLiteral("Otvara sledeću godinu saldima konta stanja, nalogom tipa 29 na dan "
                         "1. januara."),
-         QStringLiteral("Salda konta stanja (sve klase osim 5, 6 i 7) iz proknjiženih naloga\n"
-                        "finansijske godine prenose se na iste strane, a razlika po klasama na "
-                        "7000.\n--date D menja datum naloga. --json ispisuje id naloga, broj i "
-                        "id-ove stavki."),
+         QStringLiteral(
+             "Salda konta stanja (sve klase osim 5, 6 i 7) iz proknjiženih naloga\n"
+             "finansijske godine prenose se na iste strane, a razlika po klasama na "
+             "7000.\n--date D daje drugi datum naloga u sledećoj godini. --json ispisuje id "
+             "naloga,\nbroj i id-ove stavki."),
          OpenYear},
         {{"close", "all"},
          QStringLiteral("[--json]"),

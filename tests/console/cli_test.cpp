@@ -148,6 +148,10 @@ TEST_F(CloseCli, ClosingAndOpeningTellWhatTheyWrote) {
     EXPECT_EQ(Count("precept"), 6);
 
     EXPECT_EQ(run({"open", "year", "--date", "31.2.2025"}), 1);
+    EXPECT_EQ(run({"open", "year", "--date", "31.12.2024"}), 1);
+    EXPECT_TRUE(run.err.startsWith("Otvaranje godine: datum 31.12.2024. nije u 2025. godini"))
+        << run.err.toStdString();
+    EXPECT_EQ(run({"close", "class", "5", "--date", "2025-01-01"}), 1);
     EXPECT_EQ(Count("precept"), 6);
 }
 
