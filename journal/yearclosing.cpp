@@ -112,7 +112,7 @@ TClosingResult TYearClosing::Run(TClosingJob job, const QDate& date) {
         result.message = res::PRECEPT_OPEN_ERR;
         return result;
     }
-    const TJob spec = JobOf(job);
+    const TJob plan = JobOf(job);
     const int year = dm_.Options().FinancialYear;
     newChart_ = dm_.NewChartYear();
     noAccounts_ = false;
@@ -120,10 +120,10 @@ TClosingResult TYearClosing::Run(TClosingJob job, const QDate& date) {
     appended_ = 0;
     sameUnregistered_.clear();
     QDate day = date;
-    if (!day.isValid() && !spec.closing)
+    if (!day.isValid() && !plan.closing)
         day = QDate(year + 1, 1, 1);
     // A date in another year would put this year's balances where they do not belong.
-    const int dayYear = spec.closing ? year : year + 1;
+    const int dayYear = plan.closing ? year : year + 1;
     if (day.isValid() && day.year() != dayYear) {
         result.message =
             res::CLOSE_OPEN_DATE_ERR.arg(result.description, DateToText(day)).arg(dayYear);
@@ -140,17 +140,17 @@ TClosingResult TYearClosing::Run(TClosingJob job, const QDate& date) {
         TLedgerCache cache(c);
         const TLedgerCacheScope lookups(dm_, cache);
         TTransaction transaction(c);
-        if (!CloseOpenAccounts(spec.contra, Condition(spec, newChart_),
-                               spec.closing ? res::CLOSING_ACC : res::OPENING_ACC,
-                               spec.closing ? res::CLOSING_CLASS_FMT : res::OPENING_CLASS_FMT,
-                               result.description, spec.closing, spec.type, day)) {
+        if (!CloseOpenAccounts(plan.contra, Condition(plan, newChart_),
+                               plan.closing ? res::CLOSING_ACC : res::OPENING_ACC,
+                               plan.closing ? res::CLOSING_CLASS_FMT : res::OPENING_CLASS_FMT,
+                               result.description, plan.closing, plan.type, day)) {
             result.outcome = noAccounts_ ? TClosingResult::TOutcome::NoAccounts
                                          : TClosingResult::TOutcome::Refused;
             result.message = refusal_;
             return result;
         }
         if (job == TClosingJob::Class5 || job == TClosingJob::Class6)
-            ClassTransfer(spec.prefix.front());
+            ClassTransfer(plan.prefix.front());
         const TBusyCursor busy;
         InsertPreceptItems(c, lines, list.FieldByName(QStringLiteral("preceptid")).Value());
         transaction.Commit();
