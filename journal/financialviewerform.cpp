@@ -193,9 +193,8 @@ TFinancialViewerForm::TFinancialViewerForm(TFinancialDM& dm, QWidget* parent)
     BuildAutoPosting();
 
     // The work of these commands arrives with later parts of the module.
-    for (QAction* later : {AutoClose5, AutoClose6, AutoClose7, AutoCloseYear, AutoOpenYear,
-                           AutoCloseOpenAction, AutoRoundAll, PrintMore, MergePerceptsAction,
-                           FinancialLogAction, FinancialBalanceAction, FinancialAccountingNew})
+    for (QAction* later : {AutoRoundAll, PrintMore, MergePerceptsAction, FinancialLogAction,
+                           FinancialBalanceAction, FinancialAccountingNew})
         later->setEnabled(false);
     // The toolkit takes a hidden action's shortcut away with it; "Auto" over everything
     // stays hidden and still answers its keys.
@@ -251,6 +250,14 @@ TFinancialViewerForm::TFinancialViewerForm(TFinancialDM& dm, QWidget* parent)
             &TFinancialViewerForm::AutoContingChooseRelatedEntityExecute);
     connect(ContingOptions, &QAction::triggered, this,
             &TFinancialViewerForm::ContingOptionsExecute);
+    for (auto [command, job] : {std::pair{AutoClose5, TClosingJob::Class5},
+                                {AutoClose6, TClosingJob::Class6},
+                                {AutoClose7, TClosingJob::Class7},
+                                {AutoCloseYear, TClosingJob::CloseYear},
+                                {AutoOpenYear, TClosingJob::OpenYear}})
+        connect(command, &QAction::triggered, this, [this, job] { AutoCloseExecute(job); });
+    connect(AutoCloseOpenAction, &QAction::triggered, this,
+            &TFinancialViewerForm::AutoCloseOpenExecute);
 }
 
 QAction* TFinancialViewerForm::NewCommand(const char* name, const QString& caption,
@@ -346,9 +353,27 @@ void TFinancialViewerForm::AutoContingRun(bool single, int kind, const QString& 
         }
     }
     // The vouchers made are the list's last rows; the grid shows the last one current.
+    ShowCurrentRecord();
+}
+
+void TFinancialViewerForm::ShowCurrentRecord() {
     const TQuery& list = dm_.PreceptZQ();
     if (list.Active() && !list.IsEmpty() && !list.Editing())
         DBG->setCurrentIndex(model_->index(list.RecNo() - 1, 0));
+}
+
+void TFinancialViewerForm::AutoCloseExecute(TClosingJob job) {
+    if (!FilterGuard())
+        return;
+    TYearClosing(dm_).Run(job);
+    ShowCurrentRecord();
+}
+
+void TFinancialViewerForm::AutoCloseOpenExecute() {
+    if (!FilterGuard())
+        return;
+    TYearClosing(dm_).RunAll();
+    ShowCurrentRecord();
 }
 
 void TFinancialViewerForm::AutoContingExecute() {

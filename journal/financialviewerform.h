@@ -4,6 +4,7 @@
 
 #include "host/forms/customforms.h"
 #include "journal/preceptsearch.h"
+#include "journal/yearclosing.h"
 
 namespace fin {
 
@@ -71,8 +72,13 @@ public:
     void AutoContingOneKindExecute(const QAction* command);
     void AutoContingAllModuleExecute(const QAction* command);
     void AutoContingAllKindExecute(const QAction* command);
+    // Closing and opening of the year, after the filter guard; a voucher written is the
+    // list's current record.
+    void AutoCloseExecute(TClosingJob job);
+    void AutoCloseOpenExecute();  // every closing and the opening, in order
 
 private:
+    void ShowCurrentRecord();
     QAction* NewCommand(const char* name, const QString& caption, const QKeySequence& key = {});
     void BuildAutoPosting();
 

@@ -74,6 +74,7 @@ QVector<TCliCommand>& CliCommands() {
         all += StatementCommands();
         all += VoucherCommands();
         all += PostingCommands();
+        all += CloseCommands();
         all += QVector<TCliCommand>{
             {{"saldo"},
              QStringLiteral("KONTO ANALITIKA DATUM"),

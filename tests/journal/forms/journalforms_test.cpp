@@ -5,6 +5,7 @@
 #include "host/common/captions.h"
 #include "host/data/query.h"
 #include "host/forms/datasetmodel.h"
+#include "journal/closingcaptions.h"
 #include "journal/financialdetailform.h"
 #include "journal/financialviewerform.h"
 #include "journal/journalcaptions.h"
@@ -66,9 +67,13 @@ TEST_F(JournalForms, TheListOffersEveryCommandWithItsShortcut) {
     check("ContingOptions", "Opcije kontiranja", "Ctrl+O");
     check("AutoClose5", "Zatvaranje klase \"5\"", "");
     // Commands whose work comes later are there, but cannot run yet.
-    for (const char* later :
-         {"AutoClose5", "AutoRegisterAll", "PrintMore", "FinancialBalanceAction"})
+    for (const char* later : {"AutoRegisterAll", "PrintMore", "FinancialBalanceAction"})
         EXPECT_FALSE(viewer.Command(QString::fromLatin1(later))->isEnabled()) << later;
+    for (QAction* closing : {viewer.AutoClose5, viewer.AutoClose6, viewer.AutoClose7,
+                             viewer.AutoCloseYear, viewer.AutoOpenYear})
+        EXPECT_TRUE(closing->isEnabled()) << closing->objectName().toStdString();
+    // Hidden, so the toolkit reports it disabled; it still runs when triggered.
+    EXPECT_FALSE(viewer.AutoCloseOpenAction->isVisible());
     EXPECT_TRUE(viewer.AutoContingSetToDateAction->isEnabled());
     QStringList menus;
     for (QAction* a : viewer.AutoContingMenu->actions())
@@ -192,6 +197,59 @@ TEST_F(JournalForms, SearchListDeleteAndTheEditor) {
                          .toDouble(),
                      12.5);
     EXPECT_TRUE(ui.Unexpected().isEmpty()) << ui.Unexpected().join('|').toStdString();
+}
+
+TEST_F(JournalForms, ClosingCommandsRefuseAFilteredListAndShowTheirVoucher) {
+    const qint64 goods = NewAccount("5010", "Roba");
+    for (const char* code : {"5990", "7000", "7100", "7300"}) {
+        OldAccount(code, code);
+        NewAccount(code, code);
+    }
+    const qint64 v = Voucher(QDate(2024, 3, 1));
+    Line(v, goods, 100, 0);
+    Line(v, bank, 0, 100);
+    TFinancialViewerForm viewer(*dm);
+    TQuery& list = dm->PreceptZQ();
+    list.Open();
+    list.SetOnFilterRecord([](TDataSet&) { return true; });
+    list.SetFiltered(true);
+    for (QAction* closing : {viewer.AutoClose5, viewer.AutoOpenYear, viewer.AutoCloseOpenAction}) {
+        const size_t before = ui.Shown().size();
+        closing->trigger();
+        ASSERT_EQ(ui.Shown().size(), before + 1) << closing->objectName().toStdString();
+        EXPECT_EQ(ui.Shown().back().type, TMessageType::Warning);
+        EXPECT_EQ(ui.LastText(), res::AUTO_CONTER_FILTER_WRN);
+    }
+    EXPECT_EQ(Count("precept"), 1);
+    list.SetFiltered(false);
+
+    // The voucher joins the list as its current row.
+    viewer.AutoClose5->trigger();
+    EXPECT_EQ(Count("precept"), 2);
+    EXPECT_EQ(list.RecordCount(), 1);
+    EXPECT_EQ(viewer.DBG->currentIndex().row(), 0);
+    EXPECT_EQ(viewer.Model()->index(0, 5).data().toString(), "Zatvaranje klase \"5\"");
+
+    // Everything in order: class 5 once more (with a word about the first voucher), nothing
+    // in classes 6 and 7, then the year and the next one.
+    const size_t before = ui.Shown().size();
+    viewer.AutoCloseOpenAction->trigger();
+    QStringList shown;
+    for (size_t i = before; i < ui.Shown().size(); ++i)
+        shown << ui.Shown()[i].text.left(22);
+    EXPECT_EQ(shown, QStringList({"Zatvaranje klase \"5\": ", res::CLOSE_OPEN_NO_ACC.left(22),
+                                  res::CLOSE_OPEN_NO_ACC.left(22)}));
+    QStringList written;
+    for (const auto& row :
+         Db().Select("SELECT description FROM precept WHERE preceptid > ? ORDER BY preceptid", {v})
+             .rows)
+        written << row[0].toString();
+    EXPECT_EQ(written, QStringList({"Zatvaranje klase \"5\"", "Zatvaranje klase \"5\"",
+                                    "Zatvaranje godine", "Otvaranje godine"}));
+    EXPECT_EQ(list.RecordCount(), 4);
+    EXPECT_EQ(viewer.DBG->currentIndex().row(), 3);
+    EXPECT_EQ(list.FieldByName("description").AsString(), "Otvaranje godine");
+    EXPECT_TRUE(ui.Unexpected().isEmpty());
 }
 
 TEST_F(JournalForms, EditorKeepsWrongTextPicksAccountsAndOpensTheCopy) {
