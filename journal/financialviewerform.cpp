@@ -23,6 +23,7 @@
 #include "posting/financialiniform.h"
 #include "posting/postingcaptions.h"
 #include "posting/postingmodules.h"
+#include "reports/forms/financialbalanceform.h"
 
 namespace fin {
 
@@ -193,9 +194,9 @@ TFinancialViewerForm::TFinancialViewerForm(TFinancialDM& dm, QWidget* parent)
     BuildAutoPosting();
 
     // The work of these commands arrives with later parts of the module.
-    for (QAction* later : {AutoClose5, AutoClose6, AutoClose7, AutoCloseYear, AutoOpenYear,
-                           AutoCloseOpenAction, AutoRoundAll, PrintMore, MergePerceptsAction,
-                           FinancialLogAction, FinancialBalanceAction, FinancialAccountingNew})
+    for (QAction* later :
+         {AutoClose5, AutoClose6, AutoClose7, AutoCloseYear, AutoOpenYear, AutoCloseOpenAction,
+          AutoRoundAll, PrintMore, MergePerceptsAction, FinancialLogAction, FinancialAccountingNew})
         later->setEnabled(false);
     // The toolkit takes a hidden action's shortcut away with it; "Auto" over everything
     // stays hidden and still answers its keys.
@@ -251,6 +252,8 @@ TFinancialViewerForm::TFinancialViewerForm(TFinancialDM& dm, QWidget* parent)
             &TFinancialViewerForm::AutoContingChooseRelatedEntityExecute);
     connect(ContingOptions, &QAction::triggered, this,
             &TFinancialViewerForm::ContingOptionsExecute);
+    connect(FinancialBalanceAction, &QAction::triggered, this,
+            &TFinancialViewerForm::FinancialBalanceExecute);
 }
 
 QAction* TFinancialViewerForm::NewCommand(const char* name, const QString& caption,
@@ -452,6 +455,18 @@ void TFinancialViewerForm::ContingOptionsExecute() {
     try {
         // The form frees itself when it closes.
         form = new TFinancialIniForm(dm_, autoConter_, this);
+    } catch (const TError& e) {
+        Ui().ShowMessage(TMessageType::Error, e.Message());
+        return;
+    }
+    ShowModal(*form);
+}
+
+void TFinancialViewerForm::FinancialBalanceExecute() {
+    TFinancialBalanceForm* form = nullptr;
+    try {
+        // The form frees itself when it closes.
+        form = new TFinancialBalanceForm(dm_, this);
     } catch (const TError& e) {
         Ui().ShowMessage(TMessageType::Error, e.Message());
         return;

@@ -481,26 +481,38 @@ void DeclareClosingSheetTable(TDataSet& t) {
 void FillBalanceTable(TDataSet& t, const TBalanceRows& rows) {
     if (!t.Active())
         t.Open();
+    // The grids may not change the rows; the fill does.
+    const bool readOnly = t.ReadOnly();
     t.DisableControls();
-    t.EmptyDataSet();
-    const bool closing = t.FindField(QStringLiteral("totalbalancedebit")) != nullptr;
-    for (const TBalanceRow& r : rows) {
-        QVariantList values{r.number, r.name, r.startdebit, r.startcredit};
-        if (!closing)
-            values << r.startbalance;
-        values << r.yeardebit << r.yearcredit;
-        if (!closing)
-            values << r.yearbalance;
-        values << r.totaldebit << r.totalcredit;
-        if (closing)
-            values << r.totalbalancedebit << r.totalbalancecredit;
-        else
-            values << r.totalbalance;
-        values << r.groupdescription << r.itemid;
-        t.AppendRecord(values);
+    t.SetReadOnly(false);
+    auto done = [&] {
+        t.SetReadOnly(readOnly);
+        t.EnableControls();
+    };
+    try {
+        t.EmptyDataSet();
+        const bool closing = t.FindField(QStringLiteral("totalbalancedebit")) != nullptr;
+        for (const TBalanceRow& r : rows) {
+            QVariantList values{r.number, r.name, r.startdebit, r.startcredit};
+            if (!closing)
+                values << r.startbalance;
+            values << r.yeardebit << r.yearcredit;
+            if (!closing)
+                values << r.yearbalance;
+            values << r.totaldebit << r.totalcredit;
+            if (closing)
+                values << r.totalbalancedebit << r.totalbalancecredit;
+            else
+                values << r.totalbalance;
+            values << r.groupdescription << r.itemid;
+            t.AppendRecord(values);
+        }
+        t.First();
+    } catch (...) {
+        done();
+        throw;
     }
-    t.First();
-    t.EnableControls();
+    done();
 }
 
 }  // namespace fin

@@ -2,6 +2,7 @@
 
 #include "console/demo/demo.h"
 #include "host/common/rounding.h"
+#include "host/data/dataset.h"
 #include "reports/balanceplan.h"
 #include "tests/reports/reportstest.h"
 
@@ -470,6 +471,47 @@ TEST(BalancePlan, PeriodClassListsAndBadInput) {
     EXPECT_TRUE(standard.Covers({0, 1, 2, 3, 4, 5, 6, 7, 8}));
     EXPECT_FALSE(standard.Accepts(QStringLiteral("9000")));
     EXPECT_FALSE(standard.Accepts(QString()));
+}
+
+TEST(BalanceTables, FillReplacesTheRowsThatStayReadOnly) {
+    TBalanceSums sums;
+    sums.openDebit = 100;
+    sums.debit = 250;
+    sums.credit = 400;
+    TBalanceRow account = TBalanceRow::Of("2040", "Kupci", sums);
+    account.groupdescription = kAnalyticGroupCaption;
+    account.itemid = 1;
+    TBalanceRow cls = TBalanceRow::Of("2", "Klasa 2", sums);
+    cls.groupdescription = kClassGroupCaption;
+    cls.itemid = 2;
+
+    TDataSet trial;
+    DeclareTrialBalanceTable(trial, false);
+    FillBalanceTable(trial, {account, cls});
+    ASSERT_EQ(trial.RecordCount(), 2);
+    EXPECT_EQ(trial.RecNo(), 1);
+    EXPECT_EQ(trial.FieldByName("number").AsString(), "2040");
+    EXPECT_DOUBLE_EQ(trial.FieldByName("yeardebit").AsFloat(), 150);
+    EXPECT_DOUBLE_EQ(trial.FieldByName("totalbalance").AsFloat(), -150);
+    EXPECT_EQ(trial.FieldByName("totalbalance").DisplayText(), "-150,00");
+    EXPECT_FALSE(trial.FieldByName("itemid").Visible());
+    // The rows are the report's: nobody else adds or changes one.
+    EXPECT_TRUE(trial.ReadOnly());
+    EXPECT_THROW(trial.Append(), TError);
+    FillBalanceTable(trial, {cls});
+    ASSERT_EQ(trial.RecordCount(), 1);
+    EXPECT_EQ(trial.FieldByName("groupdescription").AsString(), kClassGroupCaption);
+    FillBalanceTable(trial, {});
+    EXPECT_TRUE(trial.IsEmpty());
+
+    // The closing sheet's balance on its side.
+    TDataSet closing;
+    DeclareClosingSheetTable(closing);
+    FillBalanceTable(closing, {account});
+    EXPECT_DOUBLE_EQ(closing.FieldByName("totalbalancedebit").AsFloat(), 0);
+    EXPECT_DOUBLE_EQ(closing.FieldByName("totalbalancecredit").AsFloat(), 150);
+    EXPECT_FALSE(closing.FindField("totalbalance"));
+    EXPECT_TRUE(closing.ReadOnly());
 }
 
 }  // namespace
