@@ -113,7 +113,7 @@ TFinancialBalanceForm::TFinancialBalanceForm(TFinancialDM& dm, QWidget* parent)
       engine_(this) {
     setObjectName(QStringLiteral("FinancialBalanceForm"));
     setWindowTitle(QStringLiteral("Bilansi"));
-    resize(1180, 720);
+    resize(1360, 760);
     {
         const TDBIniFile ini(&dm_.Require());
         AutoCalculateIncomeTax =
@@ -228,9 +228,13 @@ QWidget* TFinancialBalanceForm::BuildPage(TBalanceReport report) {
         };
         grid->setModel(model);
         grid->setColumnWidth(0, 80);
-        grid->setColumnWidth(1, 260);
+        grid->setColumnWidth(1, 240);
+        // Titles of two words a line keep eleven columns on a screen.
+        grid->horizontalHeader()->setDefaultAlignment(Qt::AlignCenter |
+                                                      Qt::Alignment(Qt::TextWordWrap));
+        grid->horizontalHeader()->setMinimumHeight(2 * grid->fontMetrics().lineSpacing() + 10);
         for (int c = 2; c < model->columnCount(); ++c)
-            grid->setColumnWidth(c, 118);
+            grid->setColumnWidth(c, 108);
         tables_[At(report)] = std::move(table);
         models_[At(report)] = model;
     }
