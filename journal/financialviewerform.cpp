@@ -23,6 +23,7 @@
 #include "posting/financialiniform.h"
 #include "posting/postingcaptions.h"
 #include "posting/postingmodules.h"
+#include "reports/forms/financialbalanceform.h"
 
 namespace fin {
 
@@ -194,7 +195,7 @@ TFinancialViewerForm::TFinancialViewerForm(TFinancialDM& dm, QWidget* parent)
 
     // The work of these commands arrives with later parts of the module.
     for (QAction* later : {AutoRoundAll, PrintMore, MergePerceptsAction, FinancialLogAction,
-                           FinancialBalanceAction, FinancialAccountingNew})
+                           FinancialAccountingNew})
         later->setEnabled(false);
     // The toolkit takes a hidden action's shortcut away with it; "Auto" over everything
     // stays hidden and still answers its keys.
@@ -258,6 +259,8 @@ TFinancialViewerForm::TFinancialViewerForm(TFinancialDM& dm, QWidget* parent)
         connect(command, &QAction::triggered, this, [this, job] { AutoCloseExecute(job); });
     connect(AutoCloseOpenAction, &QAction::triggered, this,
             &TFinancialViewerForm::AutoCloseOpenExecute);
+    connect(FinancialBalanceAction, &QAction::triggered, this,
+            &TFinancialViewerForm::FinancialBalanceExecute);
 }
 
 QAction* TFinancialViewerForm::NewCommand(const char* name, const QString& caption,
@@ -477,6 +480,18 @@ void TFinancialViewerForm::ContingOptionsExecute() {
     try {
         // The form frees itself when it closes.
         form = new TFinancialIniForm(dm_, autoConter_, this);
+    } catch (const TError& e) {
+        Ui().ShowMessage(TMessageType::Error, e.Message());
+        return;
+    }
+    ShowModal(*form);
+}
+
+void TFinancialViewerForm::FinancialBalanceExecute() {
+    TFinancialBalanceForm* form = nullptr;
+    try {
+        // The form frees itself when it closes.
+        form = new TFinancialBalanceForm(dm_, this);
     } catch (const TError& e) {
         Ui().ShowMessage(TMessageType::Error, e.Message());
         return;

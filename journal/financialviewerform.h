@@ -50,6 +50,8 @@ public:
     void PreceptDeleteExecute();
     void PreceptTypeAdminExecute();
     void AccountAdminExecute();
+    // "Bilansi": the trial balances, closing sheets and statements of a period.
+    void FinancialBalanceExecute();
     // "Opcije kontiranja": the options page and the posting rules.
     void ContingOptionsExecute();
     void AutoContingSetToDateExecute();

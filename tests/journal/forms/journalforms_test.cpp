@@ -11,6 +11,7 @@
 #include "journal/journalcaptions.h"
 #include "ledger/ledgercaptions.h"
 #include "posting/financialiniform.h"
+#include "reports/forms/financialbalanceform.h"
 #include "tests/reports/reportstest.h"
 
 namespace fin::test {
@@ -67,7 +68,7 @@ TEST_F(JournalForms, TheListOffersEveryCommandWithItsShortcut) {
     check("ContingOptions", "Opcije kontiranja", "Ctrl+O");
     check("AutoClose5", "Zatvaranje klase \"5\"", "");
     // Commands whose work comes later are there, but cannot run yet.
-    for (const char* later : {"AutoRegisterAll", "PrintMore", "FinancialBalanceAction"})
+    for (const char* later : {"AutoRegisterAll", "PrintMore", "FinancialLogAction"})
         EXPECT_FALSE(viewer.Command(QString::fromLatin1(later))->isEnabled()) << later;
     for (QAction* closing : {viewer.AutoClose5, viewer.AutoClose6, viewer.AutoClose7,
                              viewer.AutoCloseYear, viewer.AutoOpenYear})
@@ -120,6 +121,28 @@ TEST_F(JournalForms, ContingOptionsOpensTheRuleEditor) {
     EXPECT_EQ(title, "Opcije");
     EXPECT_EQ(pages, QStringList({"Opšte", "Opcije kontiranja"}));
     EXPECT_TRUE(viewer.findChildren<TFinancialIniForm*>().isEmpty());
+    EXPECT_TRUE(ui.Shown().empty()) << ui.LastText().toStdString();
+}
+
+TEST_F(JournalForms, BalancesOpenTheBalanceScreenWhichFreesItselfOnClose) {
+    TFinancialViewerForm viewer(*dm);
+    QAction* command = viewer.Command("FinancialBalanceAction");
+    ASSERT_NE(command, nullptr);
+    EXPECT_TRUE(command->isEnabled());
+    QString title;
+    SetModalRunner([&](QDialog& dialog) {
+        auto* form = qobject_cast<TFinancialBalanceForm*>(&dialog);
+        EXPECT_NE(form, nullptr);
+        if (!form)
+            return 0;
+        title = form->windowTitle();
+        form->CloseButton->click();
+        return dialog.result();
+    });
+    command->trigger();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(title, "Bilansi");
+    EXPECT_TRUE(viewer.findChildren<TFinancialBalanceForm*>().isEmpty());
     EXPECT_TRUE(ui.Shown().empty()) << ui.LastText().toStdString();
 }
 
