@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMenu>
+#include <functional>
 
 #include "host/forms/customforms.h"
 #include "journal/preceptsearch.h"
@@ -8,6 +9,7 @@
 namespace fin {
 
 class TAutoConter;
+class TBulkJobs;
 class TDataSetModel;
 class TFinancialDM;
 
@@ -71,10 +73,17 @@ public:
     void AutoContingOneKindExecute(const QAction* command);
     void AutoContingAllModuleExecute(const QAction* command);
     void AutoContingAllKindExecute(const QAction* command);
+    // "Proknjiži uravnotežene naloge": the voucher type is the command's data (0: all).
+    void AutoRegisterExecute(const QAction* command);
+    void AutoRoundAllExecute();
+    // The merge dialog; after a merge the editor opens on the group voucher.
+    void MergePerceptsExecute();
 
 private:
     QAction* NewCommand(const char* name, const QString& caption, const QKeySequence& key = {});
     void BuildAutoPosting();
+    // Runs a bulk job; a refusal or failure is shown, nothing else is.
+    void RunBulkJob(const std::function<void(TBulkJobs&)>& job);
 
     TFinancialDM& dm_;
     TDataSetModel* model_;

@@ -71,6 +71,7 @@ QVector<TCliCommand>& CliCommands() {
         all += OptionsCommands();
         all += AccountCommands();
         all += VoucherCommands();
+        all += BulkVoucherCommands();
         all += PostingCommands();
         all += QVector<TCliCommand>{
             {{"saldo"},

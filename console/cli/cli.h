@@ -72,6 +72,7 @@ QVector<TCliCommand> DbCommands();
 QVector<TCliCommand> OptionsCommands();
 QVector<TCliCommand> AccountCommands();
 QVector<TCliCommand> VoucherCommands();
+QVector<TCliCommand> BulkVoucherCommands();
 QVector<TCliCommand> PostingCommands();
 
 // Runs the tool on its arguments (without the program name).
