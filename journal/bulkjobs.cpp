@@ -167,16 +167,11 @@ TBulkResult TBulkJobs::AutoRegister(qint64 typeId) {
 
         // Balanced: the lines on the new chart, temporary accounts ("-...") aside, agree to
         // the cent.
-        QString sql =
-            QStringLiteral(
-                "INSERT INTO bulkregister (preceptid) SELECT b.preceptid FROM (SELECT "
-                "pi.preceptid, ") +
-            BalanceOf("pi") +
-            QStringLiteral(
-                " AS balancedifference FROM preceptitem AS "
-                "pi JOIN precept AS p ON pi.preceptid = p.preceptid JOIN accountnew AS an ON "
-                "pi.accountnewid = an.accountnewid WHERE p.status = 'n' AND p.parentid IS NULL AND "
-                "NOT (an.code LIKE ?) AND p.preceptdate >= ? AND p.preceptdate <= ?");
+        QString sql = QStringLiteral(
+            "INSERT INTO bulkregister (preceptid) SELECT pi.preceptid FROM preceptitem AS pi JOIN "
+            "precept AS p ON pi.preceptid = p.preceptid JOIN accountnew AS an ON pi.accountnewid "
+            "= an.accountnewid WHERE p.status = 'n' AND p.parentid IS NULL AND NOT (an.code LIKE "
+            "?) AND p.preceptdate >= ? AND p.preceptdate <= ?");
         QVariantList params{QStringLiteral("-%")};
         params << period;
         if (!except.isEmpty()) {
@@ -185,11 +180,8 @@ TBulkResult TBulkJobs::AutoRegister(qint64 typeId) {
             for (qint64 id : except)
                 params << id;
         }
-        sql += type.sql +
-               QStringLiteral(
-                   " GROUP BY pi.preceptid HAVING balancedifference = 0) AS b JOIN "
-                   "precept AS p ON p.preceptid = b.preceptid WHERE 1 = 1") +
-               kNumberUsable;
+        sql += type.sql + kNumberUsable + QStringLiteral(" GROUP BY pi.preceptid HAVING ") +
+               BalanceOf("pi") + QStringLiteral(" = 0");
         params << type.params;
         c.Execute(sql, params);
 
