@@ -76,6 +76,26 @@ void ReadCommittedNext(TConnection& c) {
         c.ExecuteDirect(QStringLiteral("SET TRANSACTION ISOLATION LEVEL READ COMMITTED"));
 }
 
+// Writes what a job chose (its temporary table holds "count" vouchers) with a statement
+// that re-checks each of them, and gives the ids of those it changed. Nearly always every
+// chosen voucher is still as it was: then the plain statement does it all. When another
+// workstation changed some meanwhile, that statement is undone and runs again, marking
+// each row it changes. The statement has "%1" where the marking goes.
+QVector<qint64> WriteChosen(TConnection& c, const QString& table, quint64 count,
+                            const QString& update) {
+    {
+        TTransaction attempt(c);
+        if (c.Execute(update.arg(QString())) == count) {
+            attempt.Commit();
+            return Ids(
+                c.Select(QStringLiteral("SELECT preceptid FROM %1 ORDER BY preceptid").arg(table)));
+        }
+    }
+    c.Execute(update.arg(QStringLiteral(", b.done = 1")));
+    return Ids(c.Select(
+        QStringLiteral("SELECT preceptid FROM %1 WHERE done = 1 ORDER BY preceptid").arg(table)));
+}
+
 // Choosing and writing, as steps of the host's progress; a stop before the commit leaves
 // everything as it was.
 class TSteps {
@@ -166,12 +186,12 @@ TBulkResult TBulkJobs::AutoRegister(qint64 typeId) {
         TTransaction transaction(c);
 
         // Balanced: the lines on the new chart, temporary accounts ("-...") aside, agree to
-        // the cent.
+        // the cent. Grouped in the order the status index gives, so without sorting.
         QString sql = QStringLiteral(
-            "INSERT INTO bulkregister (preceptid) SELECT pi.preceptid FROM preceptitem AS pi JOIN "
-            "precept AS p ON pi.preceptid = p.preceptid JOIN accountnew AS an ON pi.accountnewid "
-            "= an.accountnewid WHERE p.status = 'n' AND p.parentid IS NULL AND NOT (an.code LIKE "
-            "?) AND p.preceptdate >= ? AND p.preceptdate <= ?");
+            "INSERT INTO bulkregister (preceptid) SELECT p.preceptid FROM precept AS p JOIN "
+            "preceptitem AS pi ON pi.preceptid = p.preceptid JOIN accountnew AS an ON "
+            "an.accountnewid = pi.accountnewid WHERE p.status = 'n' AND p.parentid IS NULL AND "
+            "NOT (an.code LIKE ?) AND p.preceptdate >= ? AND p.preceptdate <= ?");
         QVariantList params{QStringLiteral("-%")};
         params << period;
         if (!except.isEmpty()) {
@@ -180,10 +200,11 @@ TBulkResult TBulkJobs::AutoRegister(qint64 typeId) {
             for (qint64 id : except)
                 params << id;
         }
-        sql += type.sql + kNumberUsable + QStringLiteral(" GROUP BY pi.preceptid HAVING ") +
-               BalanceOf("pi") + QStringLiteral(" = 0");
+        sql += type.sql + kNumberUsable +
+               QStringLiteral(" GROUP BY p.preceptdate, p.preceptid HAVING %1 = 0")
+                   .arg(BalanceOf("pi"));
         params << type.params;
-        c.Execute(sql, params);
+        quint64 count = c.Execute(sql, params);
 
         // Vouchers without any line, of the types that allow it.
         if (!includeEmpty.isEmpty()) {
@@ -191,27 +212,24 @@ TBulkResult TBulkJobs::AutoRegister(qint64 typeId) {
             for (qint64 id : includeEmpty)
                 empty << id;
             empty << period << type.params;
-            c.Execute(QStringLiteral("INSERT INTO bulkregister (preceptid) SELECT p.preceptid "
-                                     "FROM precept AS p WHERE p.status = 'n' AND p.parentid IS "
-                                     "NULL AND p.precepttypeid IN (%1) AND p.preceptdate >= ? AND "
-                                     "p.preceptdate <= ?")
-                              .arg(Placeholders(includeEmpty.size())) +
-                          type.sql +
-                          QStringLiteral(" AND NOT EXISTS (SELECT 1 FROM preceptitem AS pi WHERE "
-                                         "pi.preceptid = p.preceptid)") +
-                          kNumberUsable,
-                      empty);
+            count += c.Execute(
+                QStringLiteral("INSERT INTO bulkregister (preceptid) SELECT p.preceptid FROM "
+                               "precept AS p WHERE p.status = 'n' AND p.parentid IS NULL AND "
+                               "p.precepttypeid IN (%1) AND p.preceptdate >= ? AND p.preceptdate "
+                               "<= ?%2 AND NOT EXISTS (SELECT 1 FROM preceptitem AS pi WHERE "
+                               "pi.preceptid = p.preceptid)")
+                        .arg(Placeholders(includeEmpty.size()), type.sql) +
+                    kNumberUsable,
+                empty);
         }
         steps.Done(res::BULK_SELECT_STEP);
         if (BeforeWrite)
             BeforeWrite();
 
-        c.Execute(
-            QStringLiteral("UPDATE precept AS p JOIN bulkregister AS b ON b.preceptid = "
-                           "p.preceptid SET p.status = 'p', b.done = 1 WHERE p.status = "
-                           "'n' AND p.parentid IS NULL"));
-        result.ids = Ids(c.Select(QStringLiteral(
-            "SELECT preceptid FROM bulkregister WHERE done = 1 ORDER BY preceptid")));
+        result.ids = WriteChosen(c, QStringLiteral("bulkregister"), count,
+                                 QStringLiteral("UPDATE precept AS p JOIN bulkregister AS b ON "
+                                                "b.preceptid = p.preceptid SET p.status = 'p'%1 "
+                                                "WHERE p.status = 'n' AND p.parentid IS NULL"));
         steps.Done(res::BULK_WRITE_STEP);
         transaction.Commit();
     }
@@ -241,30 +259,22 @@ TBulkResult TBulkJobs::AutoRound(qint64 typeId) {
         // to 0.09 either way, each with its first rounding line as it stands now.
         QVariantList params = kRoundingCodes;
         params << kRoundingCodes << QDate(year, 1, 1) << QDate(year, 12, 31) << type.params;
-        c.Execute(
+        const quint64 count = c.Execute(
             QStringLiteral(
                 "INSERT INTO bulkround (preceptid, preceptitemid, difference, debit, credit) "
-                "SELECT f.preceptid, f.preceptitemid, f.balancedifference, l.debit, l.credit "
-                "FROM (SELECT g.preceptid, g.balancedifference, (SELECT r.preceptitemid FROM "
-                "preceptitem AS r JOIN accountnew AS ra ON ra.accountnewid = r.accountnewid "
-                "WHERE r.preceptid = g.preceptid AND ") +
-                kRoundingLine.arg(QStringLiteral("ra")) +
-                QStringLiteral(
-                    " ORDER BY ra.code, r.sort, r.preceptitemid LIMIT 1) AS preceptitemid FROM "
-                    "(SELECT pi.preceptid, ") +
-                BalanceOf("pi") +
-                QStringLiteral(" AS "
-                               "balancedifference, MAX(") +
-                kRoundingLine.arg(QStringLiteral("an")) +
-                QStringLiteral(") AS rounding FROM preceptitem AS pi JOIN precept AS p ON "
-                               "p.preceptid = pi.preceptid LEFT JOIN accountnew AS an ON "
-                               "an.accountnewid = pi.accountnewid WHERE p.status = 'n' AND "
-                               "p.preceptdate >= ? AND p.preceptdate <= ?") +
-                type.sql +
-                QStringLiteral(" GROUP BY pi.preceptid HAVING rounding = 1 AND "
-                               "ABS(balancedifference) >= 0.01 AND ABS(balancedifference) <= "
-                               "0.09) AS g) AS f JOIN preceptitem AS l ON l.preceptitemid = "
-                               "f.preceptitemid"),
+                "SELECT f.preceptid, f.preceptitemid, f.balancedifference, l.debit, l.credit FROM "
+                "(SELECT g.preceptid, g.balancedifference, (SELECT r.preceptitemid FROM "
+                "preceptitem AS r JOIN accountnew AS ra ON ra.accountnewid = r.accountnewid WHERE "
+                "r.preceptid = g.preceptid AND %1 ORDER BY ra.code, r.sort, r.preceptitemid LIMIT "
+                "1) AS preceptitemid FROM (SELECT p.preceptid, %2 AS balancedifference, MAX(%3) AS "
+                "rounding FROM precept AS p JOIN preceptitem AS pi ON pi.preceptid = p.preceptid "
+                "LEFT JOIN accountnew AS an ON an.accountnewid = pi.accountnewid WHERE p.status = "
+                "'n' AND p.preceptdate >= ? AND p.preceptdate <= ?%4 GROUP BY p.preceptdate, "
+                "p.preceptid HAVING rounding = 1 AND ABS(balancedifference) >= 0.01 AND "
+                "ABS(balancedifference) <= 0.09) AS g) AS f JOIN preceptitem AS l ON "
+                "l.preceptitemid = f.preceptitemid")
+                .arg(kRoundingLine.arg(QStringLiteral("ra")), BalanceOf("pi"),
+                     kRoundingLine.arg(QStringLiteral("an")), type.sql),
             params);
         steps.Done(res::BULK_SELECT_STEP);
         if (BeforeWrite)
@@ -273,20 +283,17 @@ TBulkResult TBulkJobs::AutoRound(qint64 typeId) {
         // A debit line gives up the difference, a line without debit takes it as credit.
         // Only a line and voucher still as chosen change: the line unchanged and still the
         // voucher's, the voucher unregistered and off by the same difference.
-        c.Execute(
+        result.ids = WriteChosen(
+            c, QStringLiteral("bulkround"), count,
             QStringLiteral(
                 "UPDATE preceptitem AS pi JOIN bulkround AS b ON b.preceptitemid = "
-                "pi.preceptitemid "
-                "JOIN precept AS p ON p.preceptid = b.preceptid SET pi.debit = ROUND(IF(b.debit = "
-                "0, b.debit, b.debit - b.difference), 2), pi.credit = ROUND(IF(b.debit = 0, "
-                "b.credit + b.difference, b.credit), 2), b.done = 1 WHERE pi.preceptid = "
-                "b.preceptid AND pi.debit = b.debit AND pi.credit = b.credit AND p.status = 'n' "
-                "AND (SELECT ") +
-            BalanceOf("x") +
-            QStringLiteral(" FROM preceptitem AS x WHERE "
-                           "x.preceptid = b.preceptid) = b.difference"));
-        result.ids = Ids(c.Select(
-            QStringLiteral("SELECT preceptid FROM bulkround WHERE done = 1 ORDER BY preceptid")));
+                "pi.preceptitemid JOIN precept AS p ON p.preceptid = b.preceptid SET pi.debit = "
+                "ROUND(IF(b.debit = 0, b.debit, b.debit - b.difference), 2), pi.credit = "
+                "ROUND(IF(b.debit = 0, b.credit + b.difference, b.credit), 2)%1 WHERE "
+                "pi.preceptid = b.preceptid AND pi.debit = b.debit AND pi.credit = b.credit AND "
+                "p.status = 'n' AND (SELECT %2 FROM preceptitem AS x WHERE x.preceptid = "
+                "b.preceptid) = b.difference")
+                .arg(QStringLiteral("%1"), BalanceOf("x")));
         steps.Done(res::BULK_WRITE_STEP);
         transaction.Commit();
     }
