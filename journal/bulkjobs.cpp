@@ -320,12 +320,12 @@ TBulkResult TBulkJobs::MergeIt(const QDate& from, const QDate& to, qint64 typeId
         throw TError(res::NO_PRECEPT_TYPE_ERR.arg(typeId));
 
     TBulkResult result;
-    const QString kLinesOfPeriod = QStringLiteral(
+    const QString linesOfPeriod = QStringLiteral(
         "p.precepttypeid = ? AND p.status = 'n' AND p.preceptdate >= ? AND p.preceptdate <= ?");
     const QVariantList period{typeId, from, to};
     if (c.Select(QStringLiteral("SELECT 1 FROM preceptitem AS pi JOIN precept AS p ON "
                                 "p.preceptid = pi.preceptid WHERE ") +
-                     kLinesOfPeriod + QStringLiteral(" LIMIT 1"),
+                     linesOfPeriod + QStringLiteral(" LIMIT 1"),
                  period)
             .IsEmpty()) {
         result.message = res::MERGE_NO_PERC;
@@ -365,7 +365,7 @@ TBulkResult TBulkJobs::MergeIt(const QDate& from, const QDate& to, qint64 typeId
         QVariantList mark{result.groupId};
         mark << period << result.groupId;
         const quint64 marked = c.Execute(
-            QStringLiteral("UPDATE precept AS p SET p.parentid = ? WHERE ") + kLinesOfPeriod +
+            QStringLiteral("UPDATE precept AS p SET p.parentid = ? WHERE ") + linesOfPeriod +
                 QStringLiteral(" AND p.preceptid <> ? AND EXISTS (SELECT 1 FROM preceptitem AS "
                                "pi WHERE pi.preceptid = p.preceptid)"),
             mark);
