@@ -14,8 +14,10 @@
 #include "host/data/query.h"
 #include "host/forms/datasetmodel.h"
 #include "host/ui/uiservice.h"
+#include "journal/bulkjobs.h"
 #include "journal/financialdetailform.h"
 #include "journal/journalcaptions.h"
+#include "journal/mergeform.h"
 #include "ledger/financialdm.h"
 #include "ledger/ledgercaptions.h"
 #include "ledger/precepttypeform.h"
@@ -194,8 +196,7 @@ TFinancialViewerForm::TFinancialViewerForm(TFinancialDM& dm, QWidget* parent)
     BuildAutoPosting();
 
     // The work of these commands arrives with later parts of the module.
-    for (QAction* later : {AutoRoundAll, PrintMore, MergePerceptsAction, FinancialLogAction,
-                           FinancialAccountingNew})
+    for (QAction* later : {PrintMore, FinancialLogAction, FinancialAccountingNew})
         later->setEnabled(false);
     // The toolkit takes a hidden action's shortcut away with it; "Auto" over everything
     // stays hidden and still answers its keys.
@@ -261,6 +262,9 @@ TFinancialViewerForm::TFinancialViewerForm(TFinancialDM& dm, QWidget* parent)
             &TFinancialViewerForm::AutoCloseOpenExecute);
     connect(FinancialBalanceAction, &QAction::triggered, this,
             &TFinancialViewerForm::FinancialBalanceExecute);
+    connect(AutoRoundAll, &QAction::triggered, this, &TFinancialViewerForm::AutoRoundAllExecute);
+    connect(MergePerceptsAction, &QAction::triggered, this,
+            &TFinancialViewerForm::MergePerceptsExecute);
 }
 
 QAction* TFinancialViewerForm::NewCommand(const char* name, const QString& caption,
@@ -322,7 +326,7 @@ void TFinancialViewerForm::BuildAutoPosting() {
             registering->addSeparator();
         QAction* a = NewCommand(r.name, QString::fromUtf8(r.caption));
         a->setData(r.typeId);
-        a->setEnabled(false);
+        connect(a, &QAction::triggered, this, [this, a] { AutoRegisterExecute(a); });
         registering->addAction(a);
     }
     QMenu* rounding = AutoContingMenu->addMenu(QStringLiteral("Zaokruži neuravnotežene naloge"));
@@ -419,6 +423,34 @@ void TFinancialViewerForm::AutoContingChooseRelatedEntityExecute() {
     // Another module name posts nothing.
     if (const TPostingModule* source = FindPostingModule(module))
         AutoContingRun(true, source->kind, {}, id);
+}
+
+void TFinancialViewerForm::RunBulkJob(const std::function<void(TBulkJobs&)>& job) {
+    try {
+        TBulkJobs jobs(dm_);
+        job(jobs);
+    } catch (const TAbort&) {
+    } catch (const TError& e) {
+        Ui().ShowMessage(TMessageType::Error, e.Message());
+    }
+}
+
+void TFinancialViewerForm::AutoRegisterExecute(const QAction* command) {
+    const qint64 type = command->data().toLongLong();
+    RunBulkJob([type](TBulkJobs& jobs) { jobs.AutoRegister(type); });
+}
+
+void TFinancialViewerForm::AutoRoundAllExecute() {
+    RunBulkJob([](TBulkJobs& jobs) { jobs.AutoRound(0); });
+}
+
+void TFinancialViewerForm::MergePerceptsExecute() {
+    if (!MergePercepts(dm_))
+        return;
+    const TQuery& list = dm_.PreceptZQ();
+    if (list.Active() && !list.IsEmpty())
+        DBG->setCurrentIndex(model_->index(list.RecNo() - 1, 0));
+    PreceptEditExecute();
 }
 
 void TFinancialViewerForm::PreceptAddExecute() {

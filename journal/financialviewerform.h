@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMenu>
+#include <functional>
 
 #include "host/forms/customforms.h"
 #include "journal/preceptsearch.h"
@@ -9,6 +10,7 @@
 namespace fin {
 
 class TAutoConter;
+class TBulkJobs;
 class TDataSetModel;
 class TFinancialDM;
 
@@ -78,11 +80,18 @@ public:
     // list's current record.
     void AutoCloseExecute(TClosingJob job);
     void AutoCloseOpenExecute();  // every closing and the opening, in order
+    // "Proknjiži uravnotežene naloge": the voucher type is the command's data (0: all).
+    void AutoRegisterExecute(const QAction* command);
+    void AutoRoundAllExecute();
+    // The merge dialog; after a merge the editor opens on the group voucher.
+    void MergePerceptsExecute();
 
 private:
     void ShowCurrentRecord();
     QAction* NewCommand(const char* name, const QString& caption, const QKeySequence& key = {});
     void BuildAutoPosting();
+    // Runs a bulk job; a refusal or failure is shown, nothing else is.
+    void RunBulkJob(const std::function<void(TBulkJobs&)>& job);
 
     TFinancialDM& dm_;
     TDataSetModel* model_;

@@ -73,6 +73,7 @@ QVector<TCliCommand>& CliCommands() {
         all += BalanceCommands();
         all += StatementCommands();
         all += VoucherCommands();
+        all += BulkVoucherCommands();
         all += PostingCommands();
         all += CloseCommands();
         all += QVector<TCliCommand>{

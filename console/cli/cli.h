@@ -74,6 +74,7 @@ QVector<TCliCommand> AccountCommands();
 QVector<TCliCommand> BalanceCommands();
 QVector<TCliCommand> StatementCommands();
 QVector<TCliCommand> VoucherCommands();
+QVector<TCliCommand> BulkVoucherCommands();
 QVector<TCliCommand> PostingCommands();
 QVector<TCliCommand> CloseCommands();
 
