@@ -1,5 +1,6 @@
 #include "reports/forms/financialbalanceform.h"
 
+#include <QDateTime>
 #include <QFont>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -53,6 +54,44 @@ bool IsTrialBalance(R r) {
 
 bool IsClosingSheet(R r) {
     return r == R::ClosingSheet || r == R::AnalyticClosingSheet || r == R::OldClosingSheet;
+}
+
+// The statutory form of a statement's tab; none for the trial balances and closing sheets.
+std::optional<TStatementForm> FormOf(R r) {
+    switch (r) {
+        case R::IncomeStatement:
+            return TStatementForm::IncomeStatement;
+        case R::BalanceSheet:
+            return TStatementForm::BalanceSheet;
+        case R::StatisticalAnnex:
+            return TStatementForm::StatisticalAnnex;
+        case R::CashFlow:
+            return TStatementForm::CashFlow;
+        case R::OldIncomeStatement:
+            return TStatementForm::OldIncomeStatement;
+        case R::OldBalanceSheet:
+            return TStatementForm::OldBalanceSheet;
+        default:
+            return std::nullopt;
+    }
+}
+
+TStatementRows ComputeStatement(TStatements& statements, TStatementForm form) {
+    switch (form) {
+        case TStatementForm::BalanceSheet:
+            return statements.BalanceSheet();
+        case TStatementForm::IncomeStatement:
+            return statements.IncomeStatement();
+        case TStatementForm::OldBalanceSheet:
+            return statements.OldBalanceSheet();
+        case TStatementForm::OldIncomeStatement:
+            return statements.OldIncomeStatement();
+        case TStatementForm::CashFlow:
+            return CashFlow();
+        case TStatementForm::StatisticalAnnex:
+            return StatisticalAnnex();
+    }
+    return {};
 }
 
 bool IsAnalyticTrialBalance(R r) {
@@ -238,6 +277,41 @@ QWidget* TFinancialBalanceForm::BuildPage(TBalanceReport report) {
         tables_[At(report)] = std::move(table);
         models_[At(report)] = model;
     }
+    if (const auto form = FormOf(report)) {
+        auto table = std::make_unique<TDataSet>();
+        DeclareStatementTable(*table, *form);
+        table->Open();
+        auto* model = new TDataSetModel(*table, this);
+        // The headline positions, which the forms write in capitals, stand out.
+        const int description = table->FieldByName(QStringLiteral("Description")).Index();
+        TDataSet* rows = table.get();
+        model->RowStyle = [rows, description](int recNo, int role) -> QVariant {
+            const QString text = rows->RecordValue(recNo, description).toString();
+            if (role != Qt::FontRole || text.isEmpty() || text != text.toUpper())
+                return {};
+            QFont bold;
+            bold.setBold(true);
+            return bold;
+        };
+        grid->setModel(model);
+        for (int c = 0; c < table->FieldCount(); ++c) {
+            const QString name = table->Fields(c).FieldName();
+            const int column = model->ColumnOf(name);
+            if (column < 0)
+                continue;  // hidden
+            grid->setColumnWidth(column, name == QLatin1String("Description")    ? 560
+                                         : name == QLatin1String("AccountGroup") ? 150
+                                         : name == QLatin1String("Index")        ? 60
+                                                                                 : 130);
+        }
+        tables_[At(report)] = std::move(table);
+        models_[At(report)] = model;
+        if (report == R::StatisticalAnnex) {
+            AnnexMonthsLabel = new QLabel(page);
+            AnnexMonthsLabel->setObjectName(QStringLiteral("AnnexMonthsLabel"));
+            pageLayout->insertWidget(0, AnnexMonthsLabel);
+        }
+    }
     if (IsAnalyticTrialBalance(report))
         connect(grid, &QTableView::doubleClicked, this, [this, report](const QModelIndex& index) {
             if (index.isValid())
@@ -252,7 +326,8 @@ QWidget* TFinancialBalanceForm::BuildPage(TBalanceReport report) {
                    report == R::IncomeStatement ? "IncomeStatementExportButton"
                                                 : "BalanceSheetExportButton",
                    QStringLiteral("Izvoz"));
-        exportButton->setEnabled(false);
+        connect(exportButton, &QPushButton::clicked, this,
+                [this, report] { ExportStatement(report); });
         exportRow->addWidget(exportButton);
         pageLayout->addLayout(exportRow);
         (report == R::IncomeStatement ? IncomeStatementExportButton : BalanceSheetExportButton) =
@@ -270,8 +345,6 @@ void TFinancialBalanceForm::BuildPrintMenu() {
         QMenu* menu = IsOldChartReport(info.report) ? OldBalancesMenu : PrintMenu;
         QAction* action = menu->addAction(QString::fromUtf8(info.printCaption));
         action->setObjectName(QStringLiteral("Print%1Action").arg(QString::fromLatin1(info.name)));
-        // The statements print once they have rows.
-        action->setEnabled(Table(info.report) != nullptr);
         const R report = info.report;
         connect(action, &QAction::triggered, this, [this, report] { Print(report); });
         printActions_[At(report)] = action;
@@ -338,11 +411,22 @@ void TFinancialBalanceForm::ShowButtonClick() {
     // an error or the user's stop does not reach, is emptied.
     std::array<bool, kBalanceReportCount> filled{};
     QString failure;
+    const QString statementPeriodError = CheckStatementPeriod(from, to);
+    bool statementsPlanned = false;
+    for (int i = 0; i < kBalanceReportCount; ++i)
+        statementsPlanned =
+            statementsPlanned || (plan[i] && FormOf(static_cast<TBalanceReport>(i)).has_value());
     {
         const TBusyCursor busy;
         TProgress progress(QStringLiteral("Bilansi"), total);
         // One per chart, so the reports of a chart share its pass over the period's lines.
         std::optional<TBalanceReports> newChart, oldChart;
+        std::optional<TStatements> statements;  // both charts' statements share their passes
+        TStatementOptions statementOptions;
+        statementOptions.thousands = BalanceRound1000CB->isChecked();
+        statementOptions.showBalance721 = ShowBalance721;
+        statementOptions.autoCalculateIncomeTax = AutoCalculateIncomeTax;
+        statementOptions.financialYear = year_;
         int step = 0;
         try {
             for (const TPageInfo& info : kPages) {
@@ -351,6 +435,17 @@ void TFinancialBalanceForm::ShowButtonClick() {
                     continue;
                 if (!progress.Step(step++, BalanceReportCaption(info.report)))
                     break;
+                if (const auto form = FormOf(info.report)) {
+                    // A statement covers one business year; the other reports still fill.
+                    if (!statementPeriodError.isEmpty())
+                        continue;
+                    if (!statements)
+                        statements.emplace(dm_.Require(), from, to, statementOptions);
+                    statements_[i] = ComputeStatement(*statements, *form);
+                    FillStatementTable(*tables_[i], statements_[i]);
+                    filled[i] = true;
+                    continue;
+                }
                 const bool old = IsOldChartReport(info.report);
                 std::optional<TBalanceReports>& reports = old ? oldChart : newChart;
                 if (!reports)
@@ -364,12 +459,24 @@ void TFinancialBalanceForm::ShowButtonClick() {
             failure = e.Message();
         }
     }
-    for (int i = 0; i < kBalanceReportCount; ++i)
-        if (tables_[i] && !filled[i])
+    for (int i = 0; i < kBalanceReportCount; ++i) {
+        if (!tables_[i] || filled[i])
+            continue;
+        statements_[i].clear();
+        if (FormOf(static_cast<TBalanceReport>(i)))
+            FillStatementTable(*tables_[i], {});
+        else
             FillBalanceTable(*tables_[i], {});
+    }
+    AnnexMonthsLabel->setText(
+        filled[At(R::StatisticalAnnex)]
+            ? QStringLiteral("Broj meseci poslovanja: %1").arg(AnnexMonths(from, to))
+            : QString());
     // Shown once the progress is gone.
     if (!failure.isEmpty())
         Ui().ShowMessage(TMessageType::Error, failure);
+    else if (statementsPlanned && !statementPeriodError.isEmpty())
+        Ui().ShowMessage(TMessageType::Warning, statementPeriodError);
     shownFrom_ = from;
     shownTo_ = to;
 }
@@ -382,10 +489,52 @@ void TFinancialBalanceForm::Print(TBalanceReport report) {
     const QString start = PrintDate(shownFrom_.isValid() ? shownFrom_ : StartDTP->date());
     const QString end = PrintDate(shownTo_.isValid() ? shownTo_ : EndDTP->date());
     Guarded([&] {
-        if (IsClosingSheet(report))
-            engine_.ExecuteClosingSheetReport(*rows, dm_.PreceptZQ(), QString(), start, end);
-        else
-            engine_.ExecuteTestBalanceReport(*rows, dm_.PreceptZQ(), QString(), start, end);
+        TDataSet& precepts = dm_.PreceptZQ();
+        switch (report) {
+            case R::IncomeStatement:
+            case R::OldIncomeStatement:
+                engine_.ExecuteIncomeStatementReport(*rows, precepts, QString(), start, end);
+                break;
+            case R::BalanceSheet:
+            case R::OldBalanceSheet:
+                engine_.ExecuteBalanceSheetReport(*rows, precepts, QString(), start, end);
+                break;
+            case R::CashFlow:
+                engine_.ExecuteCashFlowReport(*rows, precepts, QString(), start, end);
+                break;
+            case R::StatisticalAnnex:
+                engine_.ExecuteStatisticalAnnexReport(*rows, precepts, QString(), start, end);
+                break;
+            default:
+                if (IsClosingSheet(report))
+                    engine_.ExecuteClosingSheetReport(*rows, precepts, QString(), start, end);
+                else
+                    engine_.ExecuteTestBalanceReport(*rows, precepts, QString(), start, end);
+                break;
+        }
+    });
+}
+
+void TFinancialBalanceForm::ExportStatement(TBalanceReport report) {
+    const TStatementForm form =
+        report == R::BalanceSheet ? TStatementForm::BalanceSheet : TStatementForm::IncomeStatement;
+    const TStatementRows& rows = statements_[At(report)];
+    if (rows.isEmpty()) {
+        Ui().ShowMessage(
+            TMessageType::Information,
+            QStringLiteral("Izveštaj nije prikazan: pritisnite „Prikaži“ pa izvezite."));
+        return;
+    }
+    QString path = ProposedXmlFileName(form, QDateTime::currentDateTime());
+    if (!Ui().SaveFileName(QStringLiteral("Izvezi XML datoteku"), QStringLiteral("XML (*.xml)"),
+                           path))
+        return;
+    Guarded([&] {
+        const QString error = WriteStatementXml(
+            path,
+            StatementXml(form, rows, TFilingNamespaces::FromSettings(TDBIniFile(&dm_.Require()))));
+        if (!error.isEmpty())
+            Ui().ShowMessage(TMessageType::Error, error);
     });
 }
 

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QDateEdit>
+#include <QLabel>
 #include <QMenu>
 #include <QPushButton>
 #include <QTabWidget>
@@ -15,6 +16,7 @@
 #include "host/forms/customforms.h"
 #include "host/report/reportengine.h"
 #include "reports/balanceplan.h"
+#include "reports/statements.h"
 
 namespace fin {
 
@@ -39,6 +41,7 @@ public:
     QTabWidget* PageControl;  // one page per report, in the order of TBalanceReport
     QPushButton* IncomeStatementExportButton = nullptr;  // "Izvoz" of the statements
     QPushButton* BalanceSheetExportButton = nullptr;
+    QLabel* AnnexMonthsLabel = nullptr;  // the months of the period, beside the annex's first row
     QPushButton* ShowButton;
     QPushButton* PrintButton;
     QPushButton* CloseButton;
@@ -51,7 +54,7 @@ public:
 
     QWidget* Page(TBalanceReport report) const { return pages_[At(report)]; }
     QTableView* Grid(TBalanceReport report) const { return grids_[At(report)]; }
-    // The rows of a trial balance or closing sheet; null for the statements.
+    // The rows of a report's grid.
     TDataSet* Table(TBalanceReport report) const { return tables_[At(report)].get(); }
     QAction* PrintAction(TBalanceReport report) const { return printActions_[At(report)]; }
     TReportEngine& Engine() { return engine_; }
@@ -61,6 +64,8 @@ public:
     void AllClassesCBClick();
     void ShowClosingSheetAnalyticalCBClick();
     void Print(TBalanceReport report);
+    // "Izvoz": the filing XML of the income statement or the balance sheet shown.
+    void ExportStatement(TBalanceReport report);
     // The account card of an analytic trial balance's account row.
     void OpenRowAccount(TBalanceReport report, int row);
 
@@ -80,6 +85,8 @@ private:
     std::array<std::unique_ptr<TDataSet>, kBalanceReportCount> tables_;
     std::array<TDataSetModel*, kBalanceReportCount> models_{};  // go before their tables
     std::array<QAction*, kBalanceReportCount> printActions_{};
+    // The statements shown, as the filing XML writes them.
+    std::array<TStatementRows, kBalanceReportCount> statements_;
     // The period of the rows shown, which the prints name.
     QDate shownFrom_, shownTo_;
     bool filling_ = false;

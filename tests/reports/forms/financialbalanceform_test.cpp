@@ -1,4 +1,7 @@
 #include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include "console/demo/demo.h"
@@ -128,7 +131,7 @@ TEST_F(BalanceForm, TabsBoxesAndMenuFollowTheFinancialYear) {
     EXPECT_EQ(old, QStringList({"Bruto bilans", "Bruto bilans (analitički)", "Zaključni list",
                                 "Bilans uspeha", "Bilans stanja"}));
     EXPECT_TRUE(form->PrintAction(R::OldClosingSheet)->isEnabled());
-    EXPECT_FALSE(form->PrintAction(R::CashFlow)->isEnabled());
+    EXPECT_TRUE(form->PrintAction(R::CashFlow)->isEnabled());
     EXPECT_TRUE(form->Page(R::BalanceSheet)->findChild<QPushButton*>("BalanceSheetExportButton"));
 
     // From 2016 the old chart is gone; before 2014 the new one and the analytic box.
@@ -302,6 +305,87 @@ TEST_F(BalanceForm, DoubleClickOnAnAccountRowOpensItsCard) {
     ASSERT_TRUE(doubleClick(R::AnalyticTrialBalance, "2"));
     EXPECT_EQ(cards, 2);
     EXPECT_TRUE(ui.Unexpected().isEmpty());
+}
+
+TEST_F(BalanceForm, StatementsFillTheirTabsPrintAndExportTheFilingXml) {
+    TDemoOptions options;
+    options.year = 2014;
+    options.vouchers = 150;
+    MakeDemoCompany(Db(), options);
+    TDBIniFile(&Db()).WriteBool(kFinancialSection, "AutoCalculateIncomeTax", true);
+    const QDate from(2014, 1, 1), to(2014, 12, 31);
+    dm->Today = [] { return QDate(2014, 12, 31); };
+    auto form = Open(2014);
+    form->ShowButton->click();
+    EXPECT_TRUE(ui.Shown().empty()) << ui.LastText().toStdString();
+
+    TStatementOptions o;
+    o.autoCalculateIncomeTax = true;
+    o.financialYear = 2014;
+    TStatements statements(Db(), from, to, o);
+    auto values = [](const TStatementRows& rows) {
+        QStringList v;
+        for (const TStatementRow& r : rows)
+            v << (r.value ? QString::number(*r.value) : QString());
+        return v;
+    };
+    auto column = [&](R report) {
+        QStringList v;
+        TDataSet& t = *form->Table(report);
+        for (t.First(); !t.Eof(); t.Next())
+            v << (t.FieldByName("Value").IsNull()
+                      ? QString()
+                      : QString::number(t.FieldByName("Value").AsInteger()));
+        return v;
+    };
+    EXPECT_EQ(column(R::BalanceSheet), values(statements.BalanceSheet()));
+    EXPECT_EQ(column(R::IncomeStatement), values(statements.IncomeStatement()));
+    EXPECT_EQ(column(R::OldBalanceSheet), values(statements.OldBalanceSheet()));
+    EXPECT_EQ(column(R::OldIncomeStatement), values(statements.OldIncomeStatement()));
+    EXPECT_EQ(form->Table(R::CashFlow)->RecordCount(), 47);
+    EXPECT_EQ(form->Table(R::StatisticalAnnex)->RecordCount(), 130);
+    EXPECT_EQ(form->AnnexMonthsLabel->text(), "Broj meseci poslovanja: 12");
+    EXPECT_EQ(form->Grid(R::BalanceSheet)->model()->index(0, 0).data().toString(), "0001");
+
+    form->Engine().SetOutput(TReportOutput::Document);
+    form->PrintAction(R::BalanceSheet)->trigger();
+    const QString printed = form->Engine().LastDocument().ToPlainText();
+    for (const char* expected : {"Bilans stanja", "AKTIVA", "PASIVA", "0071", "01.01.2014"})
+        EXPECT_TRUE(printed.contains(QString::fromUtf8(expected))) << expected;
+
+    // "Izvoz": the name the user chose gets the document; a cancel writes nothing.
+    QTemporaryDir dir;
+    const QString path = dir.filePath("aprBS.xml");
+    ui.AnswerText(path);
+    form->BalanceSheetExportButton->click();
+    QFile xml(path);
+    ASSERT_TRUE(xml.open(QIODevice::ReadOnly)) << ui.LastText().toStdString();
+    EXPECT_TRUE(xml.readAll().startsWith("<FiForma"));
+    ui.CancelNext();
+    form->IncomeStatementExportButton->click();
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 1);
+    EXPECT_TRUE(ui.AllAnswered());
+
+    // Without thousands the same statement is in dinars.
+    const qint64 total = form->Table(R::BalanceSheet)->Locate("Index", 71)
+                             ? form->Table(R::BalanceSheet)->FieldByName("Value").AsInteger()
+                             : -1;
+    form->BalanceRound1000CB->setChecked(false);
+    form->ShowButton->click();
+    ASSERT_TRUE(form->Table(R::BalanceSheet)->Locate("Index", 71));
+    const qint64 dinars = form->Table(R::BalanceSheet)->FieldByName("Value").AsInteger();
+    EXPECT_NEAR(double(dinars) / 1000, double(total), 100);
+
+    // A period that crosses into another year: the trial balances fill, the statements
+    // say why they do not.
+    form->EndDTP->setDate(QDate(2015, 1, 31));
+    form->ShowButton->click();
+    EXPECT_EQ(ui.LastText(), CheckStatementPeriod(from, QDate(2015, 1, 31)));
+    EXPECT_EQ(form->Table(R::BalanceSheet)->RecordCount(), 0);
+    EXPECT_GT(form->Table(R::TrialBalance)->RecordCount(), 0);
+    ui.AnswerText(path);
+    form->BalanceSheetExportButton->click();
+    EXPECT_FALSE(ui.AllAnswered()) << "nothing to export asks for no file";
 }
 
 }  // namespace
