@@ -5,6 +5,7 @@
 #include <QListWidget>
 #include <QPixmap>
 #include <QPushButton>
+#include <QTabWidget>
 #include <cstdio>
 #include <functional>
 
@@ -41,9 +42,10 @@ TConsoleOptions ParseOptions(const QStringList& arguments) {
             value(QStringLiteral("--rules"), options.rules);
         else if (argument == QLatin1String("--auto"))
             options.autoPost = true;
-        else if (argument == QLatin1String("--balance"))
+        else if (argument.section(QLatin1Char('='), 0, 0) == QLatin1String("--balance")) {
             options.balance = true;
-        else
+            options.balanceTab = argument.section(QLatin1Char('='), 1);
+        } else
             options.error = QStringLiteral("Nepoznata opcija: %1").arg(argument);
     }
     return options;
@@ -63,7 +65,9 @@ QString UsageText() {
         "                       dokumenata koji čekaju (nalozi se vide u spisku)\n"
         "  --rules MODUL:TIP    uz --screenshot: snimak opcija kontiranja sa pravilima\n"
         "                       modula i vrste dokumenta (npr. Dokument:R)\n"
-        "  --balance            uz --screenshot: snimak ekrana Bilansi posle \"Prikaži\"\n"
+        "  --balance[=KARTICA]  uz --screenshot: snimak ekrana Bilansi posle \"Prikaži\",\n"
+        "                       na kartici po imenu (npr. BalanceSheet, IncomeStatement,\n"
+        "                       CashFlow, StatisticalAnnex, OldBalanceSheet)\n"
         "  --help               ovo uputstvo\n");
 }
 
@@ -131,6 +135,15 @@ bool SaveScreenshot(TMainWindow& window, const TConsoleOptions& options,
                     show->click();
                     shown = true;
                 }
+                if (options.balanceTab.isEmpty())
+                    return;
+                auto* tabs = dialog.findChild<QTabWidget*>(QStringLiteral("PageControl"));
+                auto* page = dialog.findChild<QWidget*>(options.balanceTab + QStringLiteral("TS"));
+                if (tabs && page && tabs->indexOf(page) >= 0 &&
+                    tabs->isTabVisible(tabs->indexOf(page)))
+                    tabs->setCurrentWidget(page);
+                else
+                    shown = false;
             },
             [&] { command->trigger(); });
         return saved && shown;

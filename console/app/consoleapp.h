@@ -16,6 +16,7 @@ struct TConsoleOptions {
     QString rules;          // --rules MODULE:TYPE: the picture is of the rule editor on it
     bool autoPost = false;  // --auto: automatic posting of every waiting document first
     bool balance = false;   // --balance: the picture is of the balance screen, filled
+    QString balanceTab;     // the tab pictured, by its name (BalanceSheet, ...)
     bool help = false;
     QString error;  // wrong usage, in words for the user
 };

@@ -242,6 +242,10 @@ QWidget* TFinancialBalanceForm::BuildPage(TBalanceReport report) {
     grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grid->verticalHeader()->setDefaultSectionSize(grid->fontMetrics().height() + 6);
     grid->verticalHeader()->setVisible(false);
+    // Titles of two words a line keep eleven columns on a screen.
+    grid->horizontalHeader()->setDefaultAlignment(Qt::AlignCenter |
+                                                  Qt::Alignment(Qt::TextWordWrap));
+    grid->horizontalHeader()->setMinimumHeight(2 * grid->fontMetrics().lineSpacing() + 10);
     pageLayout->addWidget(grid, 1);
     pages_[At(report)] = page;
     grids_[At(report)] = grid;
@@ -268,10 +272,6 @@ QWidget* TFinancialBalanceForm::BuildPage(TBalanceReport report) {
         grid->setModel(model);
         grid->setColumnWidth(0, 80);
         grid->setColumnWidth(1, 240);
-        // Titles of two words a line keep eleven columns on a screen.
-        grid->horizontalHeader()->setDefaultAlignment(Qt::AlignCenter |
-                                                      Qt::Alignment(Qt::TextWordWrap));
-        grid->horizontalHeader()->setMinimumHeight(2 * grid->fontMetrics().lineSpacing() + 10);
         for (int c = 2; c < model->columnCount(); ++c)
             grid->setColumnWidth(c, 108);
         tables_[At(report)] = std::move(table);
@@ -302,7 +302,7 @@ QWidget* TFinancialBalanceForm::BuildPage(TBalanceReport report) {
             grid->setColumnWidth(column, name == QLatin1String("Description")    ? 560
                                          : name == QLatin1String("AccountGroup") ? 150
                                          : name == QLatin1String("Index")        ? 60
-                                                                                 : 130);
+                                                                                 : 150);
         }
         tables_[At(report)] = std::move(table);
         models_[At(report)] = model;
