@@ -17,6 +17,7 @@
 #include "host/db/connection.h"
 #include "ledger/financialdm.h"
 #include "reports/balanceplan.h"
+#include "reports/statements.h"
 #include "reports/trialbalance.h"
 
 namespace fin {
@@ -81,7 +82,7 @@ void PrepareBothCharts(int vouchers) {
     MakeDemoCompany(c, demo);
 }
 
-enum class TKind { Synthetic, Analytic, Closing, AnalyticClosing };
+enum class TKind { Synthetic, Analytic, Closing, AnalyticClosing, BalanceSheet, IncomeStatement };
 
 struct TCase {
     QString label;
@@ -116,19 +117,26 @@ std::vector<TResult> Measure(const QString& database, const std::vector<TCase>& 
     for (const TCase& k : cases) {
         TResult result;
         result.label = QStringLiteral("%1 (%2)").arg(k.label).arg(year);
-        auto report = [&] {
+        auto report = [&]() -> qsizetype {
             TBalanceReports reports(dm, k.chart, from, to, {});
+            // The statements: one pass too, of the chart's lines.
+            TStatements statements(c, from, to, {.financialYear = year});
+            const bool old = k.chart == TChart::Old;
             switch (k.kind) {
                 case TKind::Synthetic:
-                    return reports.SyntheticTrialBalance();
+                    return reports.SyntheticTrialBalance().size();
                 case TKind::Analytic:
-                    return reports.AnalyticTrialBalance();
+                    return reports.AnalyticTrialBalance().size();
                 case TKind::Closing:
-                    return reports.ClosingSheet();
+                    return reports.ClosingSheet().size();
                 case TKind::AnalyticClosing:
+                    return reports.AnalyticClosingSheet().size();
+                case TKind::BalanceSheet:
+                    return (old ? statements.OldBalanceSheet() : statements.BalanceSheet()).size();
+                case TKind::IncomeStatement:
                     break;
             }
-            return reports.AnalyticClosingSheet();
+            return (old ? statements.OldIncomeStatement() : statements.IncomeStatement()).size();
         };
         const QString floorSql = TLedgerPass::Statement(k.chart, k.kind == TKind::AnalyticClosing);
         auto floor = [&] { return c.Select(floorSql, {kOpeningTypeNumber, from, to}).rows.size(); };
@@ -138,7 +146,7 @@ std::vector<TResult> Measure(const QString& database, const std::vector<TCase>& 
         for (int i = 0; i < rounds; ++i) {
             qint64 before = Questions(c);
             auto start = std::chrono::steady_clock::now();
-            result.rows = static_cast<int>(report().size());
+            result.rows = static_cast<int>(report());
             ms.push_back(Ms(start));
             result.statements = Questions(c) - before - 1;
 
@@ -181,11 +189,17 @@ int Run() {
         {caption(TBalanceReport::AnalyticTrialBalance), TChart::New, TKind::Analytic},
         {caption(TBalanceReport::ClosingSheet), TChart::New, TKind::Closing},
         {caption(TBalanceReport::AnalyticClosingSheet), TChart::New, TKind::AnalyticClosing},
+        {caption(TBalanceReport::BalanceSheet), TChart::New, TKind::BalanceSheet},
+        {caption(TBalanceReport::IncomeStatement), TChart::New, TKind::IncomeStatement},
     };
     const std::vector<TCase> oldChart{
         {caption(TBalanceReport::OldTrialBalance), TChart::Old, TKind::Synthetic},
         {caption(TBalanceReport::OldAnalyticTrialBalance), TChart::Old, TKind::Analytic},
         {caption(TBalanceReport::OldClosingSheet), TChart::Old, TKind::Closing},
+        {caption(TBalanceReport::OldBalanceSheet) + QStringLiteral(" - stari"), TChart::Old,
+         TKind::BalanceSheet},
+        {caption(TBalanceReport::OldIncomeStatement) + QStringLiteral(" - stari"), TChart::Old,
+         TKind::IncomeStatement},
     };
     Out() << "\nBilansi prema jednoj grupisanoj naredbi prolaza, samoj (medijana od " << rounds
           << " kruga)\n";
