@@ -12,6 +12,7 @@
 #include <functional>
 #include <vector>
 
+#include "bench/benchutil.h"
 #include "console/demo/demo.h"
 #include "host/common/textformat.h"
 #include "host/db/connection.h"
@@ -28,52 +29,12 @@ constexpr double kGoal = 1.5;
 constexpr int kBothChartsYear = 2014;
 const QString kBothChartsDatabase = QStringLiteral("finbalance_2014");
 
-QTextStream& Out() {
-    static QTextStream out(stdout);
-    return out;
-}
-
-QString Num(double v, const char* pattern = "#,##0") {
-    return FormatFloat(QString::fromLatin1(pattern), v, TNumberStyle::Display);
-}
-
-double Ms(std::chrono::steady_clock::time_point since) {
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - since)
-        .count();
-}
-
-// Statements this session sent, as the server counts them (this one included).
-qint64 Questions(TConnection& c) {
-    return c
-        .SelectValue(QStringLiteral("SELECT VARIABLE_VALUE FROM information_schema."
-                                    "SESSION_STATUS WHERE VARIABLE_NAME = 'QUESTIONS'"))
-        .toLongLong();
-}
-
-TConnectionSettings On(const QString& database) {
-    TConnectionSettings s = TConnectionSettings::FromEnvironment();
-    s.database = database;
-    return s;
-}
-
 // The year with both charts, made once and kept, as large as the bench's own.
 void PrepareBothCharts(int vouchers) {
-    TConnectionSettings server = TConnectionSettings::FromEnvironment();
-    server.database.clear();
-    TConnection admin(server);
-    admin.Open();
-    if (admin
-            .SelectValue(QStringLiteral("SELECT COUNT(*) FROM information_schema.SCHEMATA WHERE "
-                                        "SCHEMA_NAME = ?"),
-                         {kBothChartsDatabase})
-            .toInt() > 0)
+    if (!CreateDatabaseOnce(
+            kBothChartsDatabase,
+            QStringLiteral("za %1. godinu, %2 naloga").arg(kBothChartsYear).arg(vouchers)))
         return;
-    Out() << "Pravim bazu " << kBothChartsDatabase << ": " << vouchers << " naloga za "
-          << kBothChartsYear << ". godinu (jednom)...\n";
-    Out().flush();
-    admin.ExecuteDirect(
-        QStringLiteral("CREATE DATABASE %1 CHARACTER SET utf8mb4 COLLATE utf8mb4_unicode_ci")
-            .arg(TConnection::QuoteIdentifier(kBothChartsDatabase)));
     TConnection c(On(kBothChartsDatabase));
     c.Open();
     TDemoOptions demo;
@@ -97,11 +58,6 @@ struct TResult {
     int rows = 0;
     qint64 floorRows = 0;
 };
-
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
 
 // Rounds alternate the report and its floor, after one of each to warm the server's caches
 // and the connection's prepared statements; the medians go into the table.

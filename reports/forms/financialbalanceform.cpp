@@ -76,24 +76,6 @@ std::optional<TStatementForm> FormOf(R r) {
     }
 }
 
-TStatementRows ComputeStatement(TStatements& statements, TStatementForm form) {
-    switch (form) {
-        case TStatementForm::BalanceSheet:
-            return statements.BalanceSheet();
-        case TStatementForm::IncomeStatement:
-            return statements.IncomeStatement();
-        case TStatementForm::OldBalanceSheet:
-            return statements.OldBalanceSheet();
-        case TStatementForm::OldIncomeStatement:
-            return statements.OldIncomeStatement();
-        case TStatementForm::CashFlow:
-            return CashFlow();
-        case TStatementForm::StatisticalAnnex:
-            return StatisticalAnnex();
-    }
-    return {};
-}
-
 bool IsAnalyticTrialBalance(R r) {
     return r == R::AnalyticTrialBalance || r == R::OldAnalyticTrialBalance;
 }
@@ -441,7 +423,7 @@ void TFinancialBalanceForm::ShowButtonClick() {
                         continue;
                     if (!statements)
                         statements.emplace(dm_.Require(), from, to, statementOptions);
-                    statements_[i] = ComputeStatement(*statements, *form);
+                    statements_[i] = statements->Of(*form);
                     FillStatementTable(*tables_[i], statements_[i]);
                     filled[i] = true;
                     continue;
