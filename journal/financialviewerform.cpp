@@ -15,6 +15,8 @@
 #include "host/forms/datasetmodel.h"
 #include "host/ui/uiservice.h"
 #include "journal/financialdetailform.h"
+#include "journal/financiallogform.h"
+#include "journal/financialprintmoreform.h"
 #include "journal/journalcaptions.h"
 #include "ledger/financialdm.h"
 #include "ledger/ledgercaptions.h"
@@ -193,9 +195,9 @@ TFinancialViewerForm::TFinancialViewerForm(TFinancialDM& dm, QWidget* parent)
     BuildAutoPosting();
 
     // The work of these commands arrives with later parts of the module.
-    for (QAction* later : {AutoClose5, AutoClose6, AutoClose7, AutoCloseYear, AutoOpenYear,
-                           AutoCloseOpenAction, AutoRoundAll, PrintMore, MergePerceptsAction,
-                           FinancialLogAction, FinancialBalanceAction, FinancialAccountingNew})
+    for (QAction* later :
+         {AutoClose5, AutoClose6, AutoClose7, AutoCloseYear, AutoOpenYear, AutoCloseOpenAction,
+          AutoRoundAll, MergePerceptsAction, FinancialBalanceAction, FinancialAccountingNew})
         later->setEnabled(false);
     // The toolkit takes a hidden action's shortcut away with it; "Auto" over everything
     // stays hidden and still answers its keys.
@@ -251,6 +253,9 @@ TFinancialViewerForm::TFinancialViewerForm(TFinancialDM& dm, QWidget* parent)
             &TFinancialViewerForm::AutoContingChooseRelatedEntityExecute);
     connect(ContingOptions, &QAction::triggered, this,
             &TFinancialViewerForm::ContingOptionsExecute);
+    connect(PrintMore, &QAction::triggered, this, &TFinancialViewerForm::PrintMoreExecute);
+    connect(FinancialLogAction, &QAction::triggered, this,
+            &TFinancialViewerForm::FinancialLogExecute);
 }
 
 QAction* TFinancialViewerForm::NewCommand(const char* name, const QString& caption,
@@ -452,6 +457,29 @@ void TFinancialViewerForm::ContingOptionsExecute() {
     try {
         // The form frees itself when it closes.
         form = new TFinancialIniForm(dm_, autoConter_, this);
+    } catch (const TError& e) {
+        Ui().ShowMessage(TMessageType::Error, e.Message());
+        return;
+    }
+    ShowModal(*form);
+}
+
+void TFinancialViewerForm::PrintMoreExecute() {
+    TFinancialPrintMoreForm* form = nullptr;
+    try {
+        // The form frees itself when it closes.
+        form = new TFinancialPrintMoreForm(dm_, this);
+    } catch (const TError& e) {
+        Ui().ShowMessage(TMessageType::Error, e.Message());
+        return;
+    }
+    ShowModal(*form);
+}
+
+void TFinancialViewerForm::FinancialLogExecute() {
+    TFinancialLogForm* form = nullptr;
+    try {
+        form = new TFinancialLogForm(dm_, this);
     } catch (const TError& e) {
         Ui().ShowMessage(TMessageType::Error, e.Message());
         return;

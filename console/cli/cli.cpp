@@ -73,6 +73,7 @@ QVector<TCliCommand>& CliCommands() {
         all += BalanceCommands();
         all += StatementCommands();
         all += VoucherCommands();
+        all += DayBookCommands();
         all += PostingCommands();
         all += QVector<TCliCommand>{
             {{"saldo"},

@@ -74,6 +74,7 @@ QVector<TCliCommand> AccountCommands();
 QVector<TCliCommand> BalanceCommands();
 QVector<TCliCommand> StatementCommands();
 QVector<TCliCommand> VoucherCommands();
+QVector<TCliCommand> DayBookCommands();
 QVector<TCliCommand> PostingCommands();
 
 // Runs the tool on its arguments (without the program name).
