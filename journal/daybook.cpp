@@ -25,13 +25,16 @@ std::pair<QDate, QDate> CheckYearPeriod(const TFinancialDM& dm, const QString& f
     return {start, end};
 }
 
+QDate YearPickerStart(int financialYear, const QDate& today) {
+    if (today.year() == financialYear)
+        return today;
+    return QDate(financialYear, today.month(),
+                 qMin(today.day(), QDate(financialYear, today.month(), 1).daysInMonth()));
+}
+
 bool PickYearDate(TFinancialDM& dm, QString& box) {
-    const QDate today = dm.Today();
     const int year = dm.Options().FinancialYear;
-    QDate date = today.year() == year
-                     ? today
-                     : QDate(year, today.month(),
-                             qMin(today.day(), QDate(year, today.month(), 1).daysInMonth()));
+    QDate date = YearPickerStart(year, dm.Today());
     if (!Ui().GetDate(date, QStringLiteral("Izaberite datum")))
         return false;
     if (date.year() != year) {
@@ -70,10 +73,8 @@ const QString& TDayBook::Statement() {
     return sql;
 }
 
-void TDayBook::OpenLog() {
-    const auto [from, to] = CheckYearPeriod(dm_, From, To);
-    From = DateToSql(from);
-    To = DateToSql(to);
+void TDayBook::OpenLog(const QString& fromText, const QString& toText) {
+    const auto [from, to] = CheckYearPeriod(dm_, fromText, toText);
     const TBusyCursor busy;
     TQuery& lines = Lines();
     lines.DisableControls();
@@ -90,6 +91,8 @@ void TDayBook::OpenLog() {
     lines.ParamByName(QStringLiteral("DateFrom")).SetValue(from);
     lines.ParamByName(QStringLiteral("DateTo")).SetValue(to);
     lines.Open();
+    From = DateToSql(from);
+    To = DateToSql(to);
 }
 
 void TDayBook::ForEachLine(const QDate& from, const QDate& to,

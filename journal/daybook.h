@@ -17,9 +17,13 @@ class TQuery;
 std::pair<QDate, QDate> CheckYearPeriod(const TFinancialDM& dm, const QString& from,
                                         const QString& to);
 
-// The date buttons beside the period boxes: the dialog starts at today, moved into the
-// financial year (29 February becoming 28 February); a date of another year is refused
-// with a warning and the box keeps its text. True when the box got the chosen date.
+// Where a date dialog of the financial year starts: today, moved into that year when today
+// lies in another one (29 February becoming 28 February).
+QDate YearPickerStart(int financialYear, const QDate& today);
+
+// The date buttons beside the period boxes: the dialog starts as above; a date of another
+// year is refused with a warning and the box keeps its text. True when the box got the
+// chosen date.
 bool PickYearDate(TFinancialDM& dm, QString& box);
 
 // The general-ledger day book without its window: every line of the registered vouchers
@@ -30,12 +34,12 @@ class TDayBook {
 public:
     explicit TDayBook(TFinancialDM& dm);
 
-    // The period boxes, "yyyy-mm-dd"; at first the financial year.
+    // The period shown, "yyyy-mm-dd"; at first the financial year.
     QString From, To;
 
-    // (Re)loads the data module's LogZQ for the period boxes, after checking them; a refusal
-    // leaves the loaded lines as they were.
-    void OpenLog();
+    // (Re)loads the data module's LogZQ for a period typed into two boxes, after checking
+    // it; a refusal (TError) leaves the shown period and its lines as they were.
+    void OpenLog(const QString& from, const QString& to);
     TQuery& Lines() const;
 
     // The lines of a period handed over one at a time as the server sends them, with the

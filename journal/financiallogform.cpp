@@ -95,10 +95,8 @@ TFinancialLogForm::TFinancialLogForm(TFinancialDM& dm, QWidget* parent)
 }
 
 void TFinancialLogForm::OpenLog() {
-    book_.From = FromEdit->text();
-    book_.To = ToEdit->text();
     try {
-        book_.OpenLog();
+        book_.OpenLog(FromEdit->text(), ToEdit->text());
     } catch (const TError& e) {
         Ui().ShowMessage(TMessageType::Warning, e.Message());
         return;
