@@ -33,7 +33,7 @@ TFinancialLogForm::TFinancialLogForm(TFinancialDM& dm, QWidget* parent)
     : TCustomDetailForm(parent), dm_(dm), book_(dm), engine_(this) {
     setObjectName(QStringLiteral("FinancialLogForm"));
     setWindowTitle(res::LOG_CAPTION);
-    resize(1000, 600);
+    resize(1080, 600);
     auto* layout = new QVBoxLayout(this);
 
     auto* top = new QHBoxLayout;
@@ -68,7 +68,13 @@ TFinancialLogForm::TFinancialLogForm(TFinancialDM& dm, QWidget* parent)
     LogGrid->setSelectionMode(QAbstractItemView::SingleSelection);
     LogGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     LogGrid->verticalHeader()->setDefaultSectionSize(LogGrid->fontMetrics().height() + 6);
-    for (auto [column, width] : {std::pair{2, 70}, {5, 260}, {6, 80}, {7, 80}})
+    // At least as wide as the numbers they hold: voucher numbers with their type, amounts in
+    // the hundreds of millions.
+    const QFontMetrics metrics = LogGrid->fontMetrics();
+    const int number = std::max(70, metrics.horizontalAdvance(QStringLiteral("00000/00-00")) + 12);
+    const int amount =
+        std::max(80, metrics.horizontalAdvance(QStringLiteral("999.999.999,99")) + 12);
+    for (auto [column, width] : {std::pair{2, number}, {5, 260}, {6, amount}, {7, amount}})
         LogGrid->setColumnWidth(column, width);
     LogGrid->viewport()->installEventFilter(this);
     TGridSorter::AddGrid(LogGrid);

@@ -33,8 +33,11 @@ bool IsNumeric(const TField& f) {
 }
 
 QString CsvCell(const QString& text) {
-    if (!text.contains(QLatin1Char(';')) && !text.contains(QLatin1Char('"')) &&
-        !text.contains(QLatin1Char('\n')) && !text.contains(QLatin1Char('\r')))
+    const bool plain = std::none_of(text.cbegin(), text.cend(), [](QChar ch) {
+        return ch == QLatin1Char(';') || ch == QLatin1Char('"') || ch == QLatin1Char('\n') ||
+               ch == QLatin1Char('\r');
+    });
+    if (plain)
         return text;
     QString quoted = text;
     quoted.replace(QLatin1Char('"'), QStringLiteral("\"\""));
@@ -391,7 +394,8 @@ QString LogShown(const QVariant& v, TCellKind kind) {
         case TCellKind::Date:
             return DateToText(v.toDate());
         case TCellKind::Amount:
-            return FormatFloat(kAmountFormat, v.toDouble());
+            return v.toDouble() == 0 ? QStringLiteral("0,00")
+                                     : FormatFloat(kAmountFormat, v.toDouble());
         default:
             return v.toString();
     }
@@ -404,7 +408,9 @@ QString LogRaw(const QVariant& v, TCellKind kind) {
         case TCellKind::Date:
             return DateToSql(v.toDate());
         case TCellKind::Amount:
-            return NumberToText(BetterRoundTo(v.toDouble(), -2));
+            // Half of a book's amounts are the empty side of a line.
+            return v.toDouble() == 0 ? QStringLiteral("0")
+                                     : NumberToText(BetterRoundTo(v.toDouble(), -2));
         default:
             return v.toString();
     }
@@ -1118,11 +1124,23 @@ void TReportEngine::WriteLogCsv(const TRowFeed& rows, QTextStream& out) {
     for (const TLogColumn& c : kLogColumns)
         cells << CsvCell(QString::fromUtf8(c.title));
     out << cells.join(QLatin1Char(';')) << "\r\n";
+    // Lines of one day follow each other: their dates are written out once.
+    QDate dates[2];
+    QString dateTexts[2];
     ReadRows(rows, [&](const QVector<QVariant>& values) {
         for (int c = 0; c < kLogColumnCount; ++c) {
             if (c > 0)
                 out << ';';
-            out << CsvCell(LogRaw(values.value(c), kLogColumns[c].kind));
+            const QVariant& v = values.value(c);
+            if (c < 2 && v.typeId() == QMetaType::QDate) {
+                if (v.toDate() != dates[c]) {
+                    dates[c] = v.toDate();
+                    dateTexts[c] = DateToSql(dates[c]);
+                }
+                out << dateTexts[c];
+                continue;
+            }
+            out << CsvCell(LogRaw(v, kLogColumns[c].kind));
         }
         out << "\r\n";
     });

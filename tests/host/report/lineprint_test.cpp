@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QPainter>
+#include <QPrinter>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -206,6 +208,35 @@ TEST(LinePrint, PdfWriterWritesEveryPageReadablyAsItGoes) {
     EXPECT_FALSE(text.contains("van strane"));
     const QString fonts = Tool("pdffonts", {path});
     EXPECT_TRUE(fonts.contains("Courier-Bold")) << fonts.toStdString();
+}
+
+TEST(LinePrint, PainterDrawsTheSamePagesForPreviewAndPrinters) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("slikar.pdf");
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(path);
+    printer.setPageLayout(
+        QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape, QMarginsF()));
+    printer.setFullPage(true);
+    QPainter painter(&printer);
+    TPainterLineCanvas canvas(painter, printer, true, 7.5);
+    EXPECT_EQ(canvas.Columns(), 174);
+    EXPECT_EQ(canvas.Rows(), 59);
+    TPagedList list(canvas, "Dnevnik glavne knjige", "Period: 2024",
+                    {{"Opis", 0}, {"Duguje", 18, true, true}});
+    for (int i = 1; i <= 60; ++i)
+        list.Add({QString("Uplata kupca Šabac %1").arg(i), "1,00"}, {1.0});
+    list.Finish();
+    painter.end();
+    EXPECT_EQ(list.Pages(), 2);
+    const QString info = Tool("pdfinfo", {path});
+    EXPECT_TRUE(info.contains(QRegularExpression("Pages:\\s+2"))) << info.toStdString();
+    const QString text = Tool("pdftotext", {"-layout", path, "-"});
+    for (const char* expected :
+         {"Dnevnik glavne knjige", "Strana 2", "Uplata kupca Šabac 60", "Prenos", "Ukupno"})
+        EXPECT_TRUE(text.contains(QString::fromUtf8(expected))) << expected;
+    EXPECT_TRUE(text.contains(QRegularExpression("Ukupno +60,00"))) << text.toStdString();
 }
 
 // A day book as its rows come from the server: dates, number, codes, text, amounts.
