@@ -16,6 +16,8 @@
 #include "host/ui/uiservice.h"
 #include "journal/bulkjobs.h"
 #include "journal/financialdetailform.h"
+#include "journal/financiallogform.h"
+#include "journal/financialprintmoreform.h"
 #include "journal/journalcaptions.h"
 #include "journal/mergeform.h"
 #include "ledger/financialdm.h"
@@ -30,6 +32,18 @@
 namespace fin {
 
 namespace {
+
+// A screen of the list that frees itself when it closes; an error while it opens is shown,
+// and then there is none.
+template <typename TForm>
+TForm* NewOwnForm(TFinancialDM& dm, QWidget* parent) {
+    try {
+        return new TForm(dm, parent);
+    } catch (const TError& e) {
+        Ui().ShowMessage(TMessageType::Error, e.Message());
+        return nullptr;
+    }
+}
 
 // Automatic posting by module and document kind: the module kind goes in the action's
 // data and the kind letter in its tool tip, so one handler serves a whole column.
@@ -196,7 +210,7 @@ TFinancialViewerForm::TFinancialViewerForm(TFinancialDM& dm, QWidget* parent)
     BuildAutoPosting();
 
     // The work of these commands arrives with later parts of the module.
-    for (QAction* later : {PrintMore, FinancialLogAction, FinancialAccountingNew})
+    for (QAction* later : {FinancialAccountingNew})
         later->setEnabled(false);
     // The toolkit takes a hidden action's shortcut away with it; "Auto" over everything
     // stays hidden and still answers its keys.
@@ -265,6 +279,9 @@ TFinancialViewerForm::TFinancialViewerForm(TFinancialDM& dm, QWidget* parent)
     connect(AutoRoundAll, &QAction::triggered, this, &TFinancialViewerForm::AutoRoundAllExecute);
     connect(MergePerceptsAction, &QAction::triggered, this,
             &TFinancialViewerForm::MergePerceptsExecute);
+    connect(PrintMore, &QAction::triggered, this, &TFinancialViewerForm::PrintMoreExecute);
+    connect(FinancialLogAction, &QAction::triggered, this,
+            &TFinancialViewerForm::FinancialLogExecute);
 }
 
 QAction* TFinancialViewerForm::NewCommand(const char* name, const QString& caption,
@@ -520,15 +537,18 @@ void TFinancialViewerForm::ContingOptionsExecute() {
 }
 
 void TFinancialViewerForm::FinancialBalanceExecute() {
-    TFinancialBalanceForm* form = nullptr;
-    try {
-        // The form frees itself when it closes.
-        form = new TFinancialBalanceForm(dm_, this);
-    } catch (const TError& e) {
-        Ui().ShowMessage(TMessageType::Error, e.Message());
-        return;
-    }
-    ShowModal(*form);
+    if (auto* form = NewOwnForm<TFinancialBalanceForm>(dm_, this))
+        ShowModal(*form);
+}
+
+void TFinancialViewerForm::PrintMoreExecute() {
+    if (auto* form = NewOwnForm<TFinancialPrintMoreForm>(dm_, this))
+        ShowModal(*form);
+}
+
+void TFinancialViewerForm::FinancialLogExecute() {
+    if (auto* form = NewOwnForm<TFinancialLogForm>(dm_, this))
+        ShowModal(*form);
 }
 
 void TFinancialViewerForm::AccountAdminExecute() {

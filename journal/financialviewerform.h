@@ -57,6 +57,9 @@ public:
     // "Opcije kontiranja": the options page and the posting rules.
     void ContingOptionsExecute();
     void AutoContingSetToDateExecute();
+    // "Štampaj više" and "Dnevnik": their forms, modally.
+    void PrintMoreExecute();
+    void FinancialLogExecute();
     // Posting and closing refuse while the list has its own filter switched on.
     bool FilterGuard();
 

@@ -32,6 +32,8 @@ inline const QString REG_CONF =
 inline const QString REG_ACT = QStringLiteral("proknjiženje");
 inline const QString UNREG_ACT = QStringLiteral("otknjiženje");
 inline const QString PRE_COPIED = QStringLiteral("Novi Nalog je kreiran.");
+inline const QString PRINT_MORE_NONE_WRN = QStringLiteral("Nijedan nalog nije označen za štampu.");
+inline const QString LOG_CAPTION = QStringLiteral("Dnevnik glavne knjige");
 inline const QString DEL_ALL_ITEMS =
     QStringLiteral("Da li ste sigurni da želite da izbrišete sve stavke naloga?");
 

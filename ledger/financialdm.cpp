@@ -325,6 +325,24 @@ void TFinancialDM::InstallEvents() {
         return f.AsString() == QLatin1String("p") ? res::DOC_REG_STATUS_CAPTION
                                                   : res::DOC_NOT_REG_STATUS_CAPTION;
     };
+    // The print list shows its tick and status as words, and takes the tick back as one.
+    preceptPrintCDS_->FieldByName(QStringLiteral("PreceptPrint")).OnGetText =
+        [this](const TField& f, bool) {
+            if ((preceptPrintCDS_->IsEmpty() && !preceptPrintCDS_->Editing()) || f.IsNull())
+                return QString();
+            return f.AsBoolean() ? res::YES_CAP : res::NO_CAP;
+        };
+    preceptPrintCDS_->FieldByName(QStringLiteral("PreceptPrint")).OnSetText =
+        [](TField& f, const QString& text) {
+            f.SetValue(text.isEmpty() ? QVariant() : QVariant(text == res::YES_CAP));
+        };
+    preceptPrintCDS_->FieldByName(QStringLiteral("PreceptStatus")).OnGetText =
+        [this](const TField& f, bool) {
+            if (preceptPrintCDS_->IsEmpty() && !preceptPrintCDS_->Editing())
+                return QString();
+            return f.AsString() == QLatin1String("p") ? res::DOC_REG_STATUS_CAPTION
+                                                      : res::DOC_NOT_REG_STATUS_CAPTION;
+        };
     precepttypeZQ_->BeforePost = [this](TDataSet&) { PrecepttypeZQBeforePost(); };
     precepttypeZQ_->BeforeDelete = [this](TDataSet&) { PrecepttypeZQBeforeDelete(); };
     preceptItemZQ_->OnNewRecord = [this](TDataSet&) { PreceptItemZQNewRecord(); };

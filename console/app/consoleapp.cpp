@@ -45,7 +45,11 @@ TConsoleOptions ParseOptions(const QStringList& arguments) {
         else if (argument.section(QLatin1Char('='), 0, 0) == QLatin1String("--balance")) {
             options.balance = true;
             options.balanceTab = argument.section(QLatin1Char('='), 1);
-        } else
+        } else if (argument == QLatin1String("--daybook"))
+            options.dayBook = true;
+        else if (argument.section(QLatin1Char('='), 0, 0) == QLatin1String("--print-more"))
+            value(QStringLiteral("--print-more"), options.printMore);
+        else
             options.error = QStringLiteral("Nepoznata opcija: %1").arg(argument);
     }
     return options;
@@ -68,6 +72,9 @@ QString UsageText() {
         "  --balance[=KARTICA]  uz --screenshot: snimak ekrana Bilansi posle \"Prikaži\",\n"
         "                       na kartici po imenu (npr. BalanceSheet, IncomeStatement,\n"
         "                       CashFlow, StatisticalAnnex, OldBalanceSheet)\n"
+        "  --daybook            uz --screenshot: snimak dnevnika glavne knjige za godinu\n"
+        "  --print-more TIP     uz --screenshot: snimak štampe više naloga, sa nalozima\n"
+        "                       tipa (id) za finansijsku godinu\n"
         "  --help               ovo uputstvo\n");
 }
 
@@ -162,6 +169,26 @@ bool SaveScreenshot(TMainWindow& window, const TConsoleOptions& options,
             [&](QDialog& dialog) {
                 QMetaObject::invokeMethod(&dialog, "ShowRules", Q_RETURN_ARG(bool, shown),
                                           Q_ARG(QString, module), Q_ARG(QString, type));
+            },
+            [&] { command->trigger(); });
+        return saved && shown;
+    }
+    // The list's own commands open the day book and the group print; the list of the group
+    // print is filled by its invokable ShowYear.
+    auto* viewer = window.findChild<TCustomViewerForm*>();
+    if (options.dayBook) {
+        QAction* command = viewer ? viewer->Command(QStringLiteral("FinancialLogAction")) : nullptr;
+        return command && pictureModal({}, [&] { command->trigger(); });
+    }
+    if (!options.printMore.isEmpty()) {
+        QAction* command = viewer ? viewer->Command(QStringLiteral("PrintMore")) : nullptr;
+        if (!command)
+            return false;
+        bool shown = false;
+        const bool saved = pictureModal(
+            [&](QDialog& dialog) {
+                QMetaObject::invokeMethod(&dialog, "ShowYear", Q_RETURN_ARG(bool, shown),
+                                          Q_ARG(qint64, options.printMore.toLongLong()));
             },
             [&] { command->trigger(); });
         return saved && shown;

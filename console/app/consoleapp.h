@@ -17,6 +17,8 @@ struct TConsoleOptions {
     bool autoPost = false;  // --auto: automatic posting of every waiting document first
     bool balance = false;   // --balance: the picture is of the balance screen, filled
     QString balanceTab;     // the tab pictured, by its name (BalanceSheet, ...)
+    bool dayBook = false;   // --daybook: the picture is of the day book of the year
+    QString printMore;      // --print-more TYPE: of the group print's list of that type
     bool help = false;
     QString error;  // wrong usage, in words for the user
 };
@@ -27,7 +29,8 @@ QString UsageText();
 // Shows the window off-screen with the first snap-in chosen, after the searches and the
 // automatic posting asked for, and saves it as a PNG; with a voucher, the picture is of the
 // voucher editor on it, with rules of the posting-rule editor on that module and kind, with
-// balance of the balance screen after "Prikaži".
+// balance of the balance screen after "Prikaži", and with the day book or the group print
+// of their forms.
 bool SaveScreenshot(TMainWindow& window, const TConsoleOptions& options,
                     const IConsolePtr& console);
 

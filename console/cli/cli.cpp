@@ -74,6 +74,7 @@ QVector<TCliCommand>& CliCommands() {
         all += StatementCommands();
         all += VoucherCommands();
         all += BulkVoucherCommands();
+        all += DayBookCommands();
         all += PostingCommands();
         all += CloseCommands();
         all += QVector<TCliCommand>{

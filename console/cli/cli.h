@@ -75,6 +75,7 @@ QVector<TCliCommand> BalanceCommands();
 QVector<TCliCommand> StatementCommands();
 QVector<TCliCommand> VoucherCommands();
 QVector<TCliCommand> BulkVoucherCommands();
+QVector<TCliCommand> DayBookCommands();
 QVector<TCliCommand> PostingCommands();
 QVector<TCliCommand> CloseCommands();
 

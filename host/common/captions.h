@@ -41,6 +41,9 @@ inline const QString CMN_RECORD_CHANGED_ERR =
 inline const QString CMN_NO_KEY_ERR =
     QStringLiteral("Skup podataka \"%1\" nema ključ, pa se izmene ne mogu upisati.");
 
+inline const QString YES_CAP = QStringLiteral("Da");
+inline const QString NO_CAP = QStringLiteral("Ne");
+
 inline const QString DOC_REG_STATUS_CAPTION = QStringLiteral("Proknjižen");
 inline const QString DOC_NOT_REG_STATUS_CAPTION = QStringLiteral("Neproknjižen");
 

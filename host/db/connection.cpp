@@ -173,14 +173,18 @@ struct TResultBuffers {
         my_bool isNull = 0;
         my_bool error = 0;
     };
+    bool streamed;
     std::vector<MYSQL_BIND> binds;
     std::vector<TColumn> columns;
     const QVector<TColumnInfo>& info;
     std::vector<bool> unsignedInt;
     std::vector<bool> decimalText;
 
-    TResultBuffers(MYSQL_FIELD* fields, const QVector<TColumnInfo>& infos)
-        : binds(infos.size()),
+    // Stored results size text buffers by the longest value; streamed ones by the column's
+    // declared length, up to a bound past which a value is fetched again whole.
+    TResultBuffers(MYSQL_FIELD* fields, const QVector<TColumnInfo>& infos, bool streamed = false)
+        : streamed(streamed),
+          binds(infos.size()),
           columns(infos.size()),
           info(infos),
           unsignedInt(infos.size()),
@@ -203,7 +207,7 @@ struct TResultBuffers {
                 case TFieldType::Float:
                     if (f.type == MYSQL_TYPE_DECIMAL || f.type == MYSQL_TYPE_NEWDECIMAL) {
                         decimalText[i] = true;
-                        AsText(b, c, f);
+                        AsText(b, c, f, streamed);
                     } else {
                         b.buffer_type = MYSQL_TYPE_DOUBLE;
                         b.buffer = &c.d;
@@ -218,7 +222,7 @@ struct TResultBuffers {
                     b.buffer = &c.t;
                     break;
                 default:
-                    AsText(b, c, f);
+                    AsText(b, c, f, streamed);
                     b.buffer_type =
                         infos[i].type == TFieldType::Blob ? MYSQL_TYPE_BLOB : MYSQL_TYPE_STRING;
                     break;
@@ -226,11 +230,32 @@ struct TResultBuffers {
         }
     }
 
-    static void AsText(MYSQL_BIND& b, TColumn& c, const MYSQL_FIELD& f) {
-        c.text.resize(std::max<unsigned long>(f.max_length, 1) + 1);
+    static void AsText(MYSQL_BIND& b, TColumn& c, const MYSQL_FIELD& f, bool streamed) {
+        constexpr unsigned long kStreamedText = 4096;
+        const unsigned long longest =
+            streamed ? std::min<unsigned long>(f.length, kStreamedText) : f.max_length;
+        c.text.resize(std::max<unsigned long>(longest, 1) + 1);
         b.buffer_type = MYSQL_TYPE_STRING;
         b.buffer = c.text.data();
         b.buffer_length = static_cast<unsigned long>(c.text.size());
+    }
+
+    // After a fetch that reported truncation: the cut text columns read again whole.
+    bool FetchTruncated(MYSQL_STMT* stmt) {
+        for (size_t i = 0; i < columns.size(); ++i) {
+            TColumn& c = columns[i];
+            if (!c.error || c.isNull)
+                continue;
+            c.text.resize(c.length + 1);
+            MYSQL_BIND& b = binds[i];
+            b.buffer = c.text.data();
+            b.buffer_length = static_cast<unsigned long>(c.text.size());
+            if (mysql_stmt_fetch_column(stmt, &b, static_cast<unsigned>(i), 0) != 0)
+                return false;
+            c.error = 0;
+        }
+        // The longer buffers serve the rows that follow.
+        return mysql_stmt_bind_result(stmt, binds.data()) == 0;
     }
 
     QVariant Value(int i) const {
@@ -447,7 +472,7 @@ void TConnection::Forget(const QString& sql) {
     cache_->statements.erase(it);
 }
 
-TResultSet TConnection::Run(const QString& sql, const QVariantList& params, quint64* affected) {
+MYSQL_STMT* TConnection::Start(const QString& sql, const QVariantList& params) {
     EnsureOpen();
     MYSQL_STMT* stmt = Prepare(sql);
     const unsigned long expected = mysql_stmt_param_count(stmt);
@@ -469,6 +494,43 @@ TResultSet TConnection::Run(const QString& sql, const QVariantList& params, quin
         }
         FailStatement(stmt);
     }
+    return stmt;
+}
+
+namespace {
+
+QVector<TColumnInfo> ColumnsOf(MYSQL_RES* meta) {
+    const unsigned count = mysql_num_fields(meta);
+    MYSQL_FIELD* fields = mysql_fetch_fields(meta);
+    QVector<TColumnInfo> columns(count);
+    for (unsigned i = 0; i < count; ++i) {
+        const MYSQL_FIELD& f = fields[i];
+        TColumnInfo& c = columns[i];
+        c.name = QString::fromUtf8(f.name, f.name_length);
+        c.orgTable = QString::fromUtf8(f.org_table, f.org_table_length);
+        c.orgName = QString::fromUtf8(f.org_name, f.org_name_length);
+        c.type = TypeOf(f);
+        // Lengths come in bytes; utf8mb4 takes up to four per character.
+        c.length = static_cast<int>(f.length / (c.type == TFieldType::String ? 4 : 1));
+    }
+    return columns;
+}
+
+// Frees a statement's result however the reading ends; an unread rest of a streamed
+// result is read and dropped, so the connection can serve the next statement.
+struct TResultGuard {
+    MYSQL_RES* meta;
+    MYSQL_STMT* stmt;
+    ~TResultGuard() {
+        mysql_free_result(meta);
+        mysql_stmt_free_result(stmt);
+    }
+};
+
+}  // namespace
+
+TResultSet TConnection::Run(const QString& sql, const QVariantList& params, quint64* affected) {
+    MYSQL_STMT* stmt = Start(sql, params);
     TResultSet result;
     MYSQL_RES* meta = mysql_stmt_result_metadata(stmt);
     if (!meta) {
@@ -477,29 +539,12 @@ TResultSet TConnection::Run(const QString& sql, const QVariantList& params, quin
             *affected = mysql_stmt_affected_rows(stmt);
         return result;
     }
-    struct TMetaGuard {
-        MYSQL_RES* r;
-        MYSQL_STMT* s;
-        ~TMetaGuard() {
-            mysql_free_result(r);
-            mysql_stmt_free_result(s);
-        }
-    } guard{meta, stmt};
+    const TResultGuard guard{meta, stmt};
     if (mysql_stmt_store_result(stmt) != 0)
         FailStatement(stmt);
     const unsigned count = mysql_num_fields(meta);
     MYSQL_FIELD* fields = mysql_fetch_fields(meta);
-    result.columns.resize(count);
-    for (unsigned i = 0; i < count; ++i) {
-        const MYSQL_FIELD& f = fields[i];
-        TColumnInfo& c = result.columns[i];
-        c.name = QString::fromUtf8(f.name, f.name_length);
-        c.orgTable = QString::fromUtf8(f.org_table, f.org_table_length);
-        c.orgName = QString::fromUtf8(f.org_name, f.org_name_length);
-        c.type = TypeOf(f);
-        // Lengths come in bytes; utf8mb4 takes up to four per character.
-        c.length = static_cast<int>(f.length / (c.type == TFieldType::String ? 4 : 1));
-    }
+    result.columns = ColumnsOf(meta);
     TResultBuffers out(fields, result.columns);
     if (count && mysql_stmt_bind_result(stmt, out.binds.data()) != 0)
         FailStatement(stmt);
@@ -522,6 +567,34 @@ TResultSet TConnection::Run(const QString& sql, const QVariantList& params, quin
 
 TResultSet TConnection::Select(const QString& sql, const QVariantList& params) {
     return Run(sql, params, nullptr);
+}
+
+void TConnection::SelectEach(const QString& sql, const QVariantList& params,
+                             const std::function<void(const QVector<TColumnInfo>&)>& start,
+                             const std::function<void(const QVector<QVariant>&)>& row) {
+    MYSQL_STMT* stmt = Start(sql, params);
+    MYSQL_RES* meta = mysql_stmt_result_metadata(stmt);
+    if (!meta)
+        throw TDbError(QStringLiteral("Upit ne vraća redove."));
+    const TResultGuard guard{meta, stmt};
+    const QVector<TColumnInfo> columns = ColumnsOf(meta);
+    if (start)
+        start(columns);
+    const int count = columns.size();
+    TResultBuffers out(mysql_fetch_fields(meta), columns, true);
+    if (count && mysql_stmt_bind_result(stmt, out.binds.data()) != 0)
+        FailStatement(stmt);
+    QVector<QVariant> values(count);
+    for (;;) {
+        const int rc = mysql_stmt_fetch(stmt);
+        if (rc == MYSQL_NO_DATA)
+            break;
+        if (rc == 1 || (rc == MYSQL_DATA_TRUNCATED && !out.FetchTruncated(stmt)))
+            FailStatement(stmt);
+        for (int i = 0; i < count; ++i)
+            values[i] = out.Value(i);
+        row(values);
+    }
 }
 
 QVariant TConnection::SelectValue(const QString& sql, const QVariantList& params) {

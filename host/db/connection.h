@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <QVariant>
 #include <QVector>
+#include <functional>
 #include <memory>
 #include <unordered_map>
 
@@ -83,6 +84,12 @@ public:
     const TConnectionSettings& Settings() const { return settings_; }
 
     TResultSet Select(const QString& sql, const QVariantList& params = {});
+    // The rows of a statement handed over one at a time as the server sends them, so a
+    // result of any length takes the memory of one row. The connection serves no other
+    // statement until this returns; the columns come first, before any row.
+    void SelectEach(const QString& sql, const QVariantList& params,
+                    const std::function<void(const QVector<TColumnInfo>& columns)>& start,
+                    const std::function<void(const QVector<QVariant>& row)>& row);
     // First column of the first row, or a null value when there is none.
     QVariant SelectValue(const QString& sql, const QVariantList& params = {});
     // Returns the rows matched (found rows, not only changed ones).
@@ -120,6 +127,7 @@ private:
     MYSQL_STMT* Prepare(const QString& sql);
     void Forget(const QString& sql);
     TResultSet Run(const QString& sql, const QVariantList& params, quint64* affected);
+    MYSQL_STMT* Start(const QString& sql, const QVariantList& params);
     void Plain(const char* sql);
 
     TConnectionSettings settings_;

@@ -8,6 +8,7 @@
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QTextDocument>
+#include <QTextStream>
 #include <QToolBar>
 #include <algorithm>
 #include <filesystem>
@@ -18,6 +19,7 @@
 #include "host/common/rounding.h"
 #include "host/common/textformat.h"
 #include "host/data/dataset.h"
+#include "host/report/lineprint.h"
 #include "host/ui/uiservice.h"
 
 namespace fin {
@@ -31,8 +33,11 @@ bool IsNumeric(const TField& f) {
 }
 
 QString CsvCell(const QString& text) {
-    if (!text.contains(QLatin1Char(';')) && !text.contains(QLatin1Char('"')) &&
-        !text.contains(QLatin1Char('\n')) && !text.contains(QLatin1Char('\r')))
+    const bool plain = std::none_of(text.cbegin(), text.cend(), [](QChar ch) {
+        return ch == QLatin1Char(';') || ch == QLatin1Char('"') || ch == QLatin1Char('\n') ||
+               ch == QLatin1Char('\r');
+    });
+    if (plain)
         return text;
     QString quoted = text;
     quoted.replace(QLatin1Char('"'), QStringLiteral("\"\""));
@@ -281,6 +286,272 @@ void WriteSheet(lxw_workbook* workbook, const TReportDocument& d) {
     worksheet_set_paper(sheet, 9);  // A4
 }
 
+// What the preview's toolbar offers beside printing: a file of the report.
+struct TExport {
+    QString caption, filter, suffix;
+    std::function<void(const QString& path)> write;
+};
+
+void ShowPreview(QWidget* owner, const QString& title, const std::function<void(QPrinter&)>& setUp,
+                 const std::function<void(QPrinter&)>& paint, const QVector<TExport>& exports) {
+    QPrinter printer(QPrinter::HighResolution);
+    setUp(printer);
+    QPrintPreviewDialog preview(&printer, owner);
+    preview.setWindowTitle(title);
+    QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview,
+                     [&paint](QPrinter* p) {
+                         try {
+                             paint(*p);
+                         } catch (const TError& e) {
+                             Ui().ShowMessage(TMessageType::Error, e.Message());
+                         }
+                     });
+    if (QToolBar* bar = preview.findChild<QToolBar*>()) {
+        bar->addSeparator();
+        for (const TExport& e : exports)
+            bar->addAction(e.caption, &preview, [&preview, &e, title] {
+                const QString path = QFileDialog::getSaveFileName(&preview, QStringLiteral("Izvoz"),
+                                                                  title + e.suffix, e.filter);
+                if (path.isEmpty())
+                    return;
+                try {
+                    e.write(path);
+                } catch (const TError& error) {
+                    Ui().ShowMessage(TMessageType::Error, error.Message());
+                }
+            });
+    }
+    preview.exec();
+}
+
+// A printer for the fixed-pitch prints: A4 in their orientation, the whole sheet theirs.
+void SetUpLinePrinter(QPrinter& printer, bool landscape, const QString& title) {
+    printer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4),
+                                      landscape ? QPageLayout::Landscape : QPageLayout::Portrait,
+                                      QMarginsF()));
+    printer.setFullPage(true);
+    printer.setDocName(title);
+}
+
+// A fixed-pitch print into a PDF file, replaced whole or not at all.
+void ExportLinePdf(const QString& path, bool landscape, double fontSize, const QString& title,
+                   const std::function<void(TLineCanvas&)>& print) {
+    ReplaceFile(path, [&](const QString& temp) {
+        QFile file(temp);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            throw TError(QStringLiteral("Datoteka \"%1\" ne može biti upisana: %2")
+                             .arg(path, file.errorString()));
+        TPdfLineWriter writer(file, landscape, fontSize, title);
+        print(writer);
+        writer.Finish();
+        if (!file.flush())
+            throw TError(QStringLiteral("Datoteka \"%1\" ne može biti upisana: %2")
+                             .arg(path, file.errorString()));
+    });
+}
+
+// The same print on a printer or in the preview.
+void PaintLines(QPrinter& printer, bool landscape, double fontSize, const QString& title,
+                const std::function<void(TLineCanvas&)>& print) {
+    QPainter painter;
+    if (!painter.begin(&printer))
+        throw TError(QStringLiteral("Štampa izveštaja \"%1\" nije moguća.").arg(title));
+    TPainterLineCanvas canvas(painter, printer, landscape, fontSize);
+    print(canvas);
+    canvas.Finish();
+    painter.end();
+}
+
+// The day book's columns: field, title, width on the page (0: the rest of the line) and
+// what the value is.
+enum class TCellKind { Date, Text, Amount };
+struct TLogColumn {
+    const char* field;
+    const char* title;
+    int width;
+    TCellKind kind;
+};
+constexpr TLogColumn kLogColumns[] = {
+    {"preceptdate", "Datum", 11, TCellKind::Date},
+    {"registerdate", "Datum knjiženja", 15, TCellKind::Date},
+    {"number", "Broj", 16, TCellKind::Text},
+    {"accountcode", "Konto", 14, TCellKind::Text},
+    {"accountnewcode", "Novi konto", 14, TCellKind::Text},
+    {"description", "Opis", 0, TCellKind::Text},
+    {"debit", "Duguje", 18, TCellKind::Amount},
+    {"credit", "Potražuje", 18, TCellKind::Amount},
+};
+constexpr int kLogColumnCount = sizeof kLogColumns / sizeof kLogColumns[0];
+constexpr int kLogDebit = 6, kLogCredit = 7;
+constexpr double kLogFontSize = 7.5;  // landscape: 174 characters, 59 rows a page
+constexpr double kGroupFontSize = 8;  // portrait: 112 characters, 81 rows a page
+const QString kAmountFormat = QStringLiteral("#,##0.00");
+
+QString LogShown(const QVariant& v, TCellKind kind) {
+    if (!v.isValid() || v.isNull())
+        return {};
+    switch (kind) {
+        case TCellKind::Date:
+            return DateToText(v.toDate());
+        case TCellKind::Amount:
+            return v.toDouble() == 0 ? QStringLiteral("0,00")
+                                     : FormatFloat(kAmountFormat, v.toDouble());
+        default:
+            return v.toString();
+    }
+}
+
+QString LogRaw(const QVariant& v, TCellKind kind) {
+    if (!v.isValid() || v.isNull())
+        return {};
+    switch (kind) {
+        case TCellKind::Date:
+            return DateToSql(v.toDate());
+        case TCellKind::Amount:
+            // Half of a book's amounts are the empty side of a line.
+            return v.toDouble() == 0 ? QStringLiteral("0")
+                                     : NumberToText(BetterRoundTo(v.toDouble(), -2));
+        default:
+            return v.toString();
+    }
+}
+
+// Every row of a feed through the sink, with the rows read so far as progress once they
+// are many; a stop asked for ends the report.
+void ReadRows(const TRowFeed& rows, const TRowSink& sink) {
+    std::unique_ptr<TProgress> progress;
+    int read = 0;
+    rows([&](const QVector<QVariant>& values) {
+        sink(values);
+        if (++read % 500 != 0 || read < kProgressFrom)
+            return;
+        if (!progress)
+            progress = std::make_unique<TProgress>(QStringLiteral("Priprema izveštaja"), 0);
+        if (!progress->Step(read))
+            throw TAbort();
+    });
+}
+
+void PrintLog(TLineCanvas& canvas, const TRowFeed& rows, const QString& title,
+              const QString& subtitle) {
+    QVector<TListColumn> columns;
+    for (const TLogColumn& c : kLogColumns)
+        columns.append({QString::fromUtf8(c.title), c.width, c.kind == TCellKind::Amount,
+                        c.kind == TCellKind::Amount});
+    TPagedList list(canvas, title, subtitle, columns);
+    QStringList cells(kLogColumnCount);
+    QVector<double> amounts(2);
+    // Lines of one day follow each other: their dates are written once.
+    QDate dates[2];
+    ReadRows(rows, [&](const QVector<QVariant>& values) {
+        for (int c = 0; c < kLogColumnCount; ++c) {
+            const QVariant& v = values.value(c);
+            if (kLogColumns[c].kind == TCellKind::Date && c < 2) {
+                if (v.toDate() != dates[c] || cells[c].isEmpty()) {
+                    dates[c] = v.toDate();
+                    cells[c] = LogShown(v, TCellKind::Date);
+                }
+                continue;
+            }
+            cells[c] = LogShown(v, kLogColumns[c].kind);
+        }
+        amounts[0] = values.value(kLogDebit).toDouble();
+        amounts[1] = values.value(kLogCredit).toDouble();
+        list.Add(cells, amounts);
+    });
+    list.Finish();
+}
+
+// The day book into a workbook written row by row: a sheet is full at the format's last
+// row, and the book goes on in the next one under the same titles.
+void WriteLogXlsx(const QString& path, const TRowFeed& rows, const QString& title,
+                  const QString& subtitle) {
+    ReplaceFile(path, [&](const QString& temp) {
+        if (QFile probe(temp); !probe.open(QIODevice::WriteOnly))
+            throw TError(QStringLiteral("Datoteka \"%1\" ne može biti upisana: %2")
+                             .arg(path, probe.errorString()));
+        lxw_workbook_options options{};
+        options.constant_memory = LXW_TRUE;
+        std::unique_ptr<lxw_workbook, decltype(&lxw_workbook_free)> workbook(
+            workbook_new_opt(QFile::encodeName(temp).constData(), &options), &lxw_workbook_free);
+        if (!workbook)
+            throw TError(QStringLiteral("Datoteka \"%1\" ne može biti upisana.").arg(path));
+        TXlsxFormats formats(workbook.get());
+        lxw_worksheet* sheet = nullptr;
+        lxw_row_t row = 0;
+        int sheets = 0;
+        auto text = [&](lxw_col_t col, const QString& value, lxw_format* f) {
+            if (!value.isEmpty())
+                worksheet_write_string(sheet, row, col, value.toUtf8().constData(), f);
+        };
+        auto newSheet = [&] {
+            const QString name = SheetName(title).left(26) +
+                                 (sheets++ > 0 ? QStringLiteral(" (%1)").arg(sheets) : QString());
+            sheet = workbook_add_worksheet(workbook.get(), name.toUtf8().constData());
+            if (!sheet)
+                throw TError(
+                    QStringLiteral("Radni list \"%1\" ne može biti napravljen.").arg(name));
+            worksheet_set_landscape(sheet);
+            worksheet_set_paper(sheet, 9);  // A4
+            for (int c = 0; c < kLogColumnCount; ++c)
+                worksheet_set_column(sheet, c, c, kLogColumns[c].width ? kLogColumns[c].width : 50,
+                                     nullptr);
+            row = 0;
+            text(0, title, formats.Title());
+            ++row;
+            text(0, subtitle, nullptr);
+            row += 2;
+            for (int c = 0; c < kLogColumnCount; ++c)
+                text(c, QString::fromUtf8(kLogColumns[c].title), formats.Header(false));
+            worksheet_freeze_panes(sheet, row + 1, 0);
+            worksheet_repeat_rows(sheet, row, row);
+            ++row;
+        };
+        auto cells = [&](const QVector<QVariant>& values, bool bold) {
+            for (int c = 0; c < kLogColumnCount; ++c) {
+                const QVariant& v = values.value(c);
+                if (!v.isValid() || v.isNull())
+                    continue;
+                switch (kLogColumns[c].kind) {
+                    case TCellKind::Amount:
+                        worksheet_write_number(sheet, row, c, BetterRoundTo(v.toDouble(), -2),
+                                               formats.Cell(bold, kAmountFormat));
+                        break;
+                    case TCellKind::Date: {
+                        const QDate d = v.toDate();
+                        lxw_datetime when{d.year(), d.month(), d.day(), 0, 0, 0};
+                        worksheet_write_datetime(sheet, row, c, &when,
+                                                 formats.Cell(bold, QStringLiteral("dd.mm.yyyy")));
+                        break;
+                    }
+                    default:
+                        text(c, v.toString(), formats.Cell(bold));
+                        break;
+                }
+            }
+            ++row;
+        };
+        newSheet();
+        double debit = 0, credit = 0;
+        ReadRows(rows, [&](const QVector<QVariant>& values) {
+            if (row > LXW_ROW_MAX - 2)
+                newSheet();
+            cells(values, false);
+            debit += values.value(kLogDebit).toDouble();
+            credit += values.value(kLogCredit).toDouble();
+        });
+        QVector<QVariant> totals(kLogColumnCount);
+        totals[0] = QStringLiteral("Ukupno");
+        totals[kLogDebit] = debit;
+        totals[kLogCredit] = credit;
+        text(0, totals[0].toString(), formats.Cell(true));
+        totals[0] = QVariant();
+        cells(totals, true);
+        if (const lxw_error error = workbook_close(workbook.release()); error != LXW_NO_ERROR)
+            throw TError(QStringLiteral("Datoteka \"%1\" ne može biti upisana: %2")
+                             .arg(path, QString::fromUtf8(lxw_strerror(error))));
+    });
+}
 }  // namespace
 
 QString TReportDocument::ToHtml() const {
@@ -611,42 +882,16 @@ void TReportEngine::Emit(TReportDocument document) {
         case TReportOutput::Preview:
             break;
     }
-    QPrinter printer(QPrinter::HighResolution);
-    SetUpPrinter(printer, last_);
-    QPrintPreviewDialog preview(&printer, owner_);
-    preview.setWindowTitle(last_.title);
-    QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview, [this](QPrinter* p) {
-        try {
-            Paint(last_, *p);
-        } catch (const TError& e) {
-            Ui().ShowMessage(TMessageType::Error, e.Message());
-        }
-    });
-    if (QToolBar* bar = preview.findChild<QToolBar*>()) {
-        auto exportTo = [this, &preview](const QString& filter, const QString& suffix,
-                                         void (*write)(const TReportDocument&, const QString&)) {
-            QString path = QFileDialog::getSaveFileName(&preview, QStringLiteral("Izvoz"),
-                                                        last_.title + suffix, filter);
-            if (path.isEmpty())
-                return;
-            try {
-                write(last_, path);
-            } catch (const TError& e) {
-                Ui().ShowMessage(TMessageType::Error, e.Message());
-            }
-        };
-        bar->addSeparator();
-        bar->addAction(QStringLiteral("Izvoz u PDF..."), &preview, [exportTo] {
-            exportTo(QStringLiteral("PDF (*.pdf)"), QStringLiteral(".pdf"), &ExportReportPdf);
-        });
-        bar->addAction(QStringLiteral("Izvoz u CSV..."), &preview, [exportTo] {
-            exportTo(QStringLiteral("CSV (*.csv)"), QStringLiteral(".csv"), &ExportReportCsv);
-        });
-        bar->addAction(QStringLiteral("Izvoz u XLSX..."), &preview, [exportTo] {
-            exportTo(QStringLiteral("Excel (*.xlsx)"), QStringLiteral(".xlsx"), &ExportReportXlsx);
-        });
-    }
-    preview.exec();
+    const TReportDocument& d = last_;
+    ShowPreview(
+        owner_, d.title, [&d](QPrinter& p) { SetUpPrinter(p, d); },
+        [&d](QPrinter& p) { Paint(d, p); },
+        {{QStringLiteral("Izvoz u PDF..."), QStringLiteral("PDF (*.pdf)"), QStringLiteral(".pdf"),
+          [&d](const QString& path) { ExportReportPdf(d, path); }},
+         {QStringLiteral("Izvoz u CSV..."), QStringLiteral("CSV (*.csv)"), QStringLiteral(".csv"),
+          [&d](const QString& path) { ExportReportCsv(d, path); }},
+         {QStringLiteral("Izvoz u XLSX..."), QStringLiteral("Excel (*.xlsx)"),
+          QStringLiteral(".xlsx"), [&d](const QString& path) { ExportReportXlsx(d, path); }}});
 }
 
 void TReportEngine::ExecutePreceptReport(TDataSet& precept, TDataSet& items, const QString& title,
@@ -671,16 +916,270 @@ void TReportEngine::ExecuteGroupPreceptReport(TDataSet& types, TDataSet& rows,
     TReportDocument d;
     d.title = title.isEmpty() ? QStringLiteral("Zbirni nalog") : title;
     d.tables << TableOf(rows, {}, true) << TableOf(types, QStringLiteral("Tipovi naloga"));
-    Emit(std::move(d));
+    const TField* id = rows.FindField(QStringLiteral("PreceptID"));
+    if (!id || !rows.FindField(QStringLiteral("ItemCount")) ||
+        (output_ != TReportOutput::Pdf && output_ != TReportOutput::Preview)) {
+        Emit(std::move(d));
+        return;
+    }
+    // The type's number beside its name, from the voucher types.
+    QHash<QString, QString> typeNumbers;
+    if (const TField* name = types.FindField(QStringLiteral("name")),
+        *number = types.FindField(QStringLiteral("number"));
+        name && number && types.Active())
+        for (int rec = 1; rec <= types.RecordCount(); ++rec)
+            typeNumbers.insert(types.RecordValue(rec, name->Index()).toString(),
+                               types.RecordValue(rec, number->Index()).toString());
+    auto value = [&rows](int rec, const char* field) {
+        const TField* f = rows.FindField(QString::fromLatin1(field));
+        return f ? rows.RecordValue(rec, f->Index()) : QVariant();
+    };
+    auto amount = [](const QVariant& v) { return FormatFloat(kAmountFormat, v.toDouble()); };
+    const QString caption = title.isEmpty() ? QStringLiteral("Nalog") : title;
+    QVector<TVoucherBlock> vouchers;
+    for (int rec = 1; rec <= rows.RecordCount(); ++rec) {
+        const QVariant voucher = rows.RecordValue(rec, id->Index());
+        if (rec == 1 || voucher != rows.RecordValue(rec - 1, id->Index())) {
+            TVoucherBlock b;
+            b.title = caption + QLatin1Char(' ') + value(rec, "PreceptNumber").toString();
+            const QString type = value(rec, "PreceptType").toString();
+            const QString typeNumber = typeNumbers.value(type);
+            b.details = QStringLiteral("Tip: %1    Datum: %2    Datum knjiženja: %3")
+                            .arg(typeNumber.isEmpty() ? type : typeNumber + " - " + type,
+                                 DateToText(value(rec, "PreceptDate").toDate()),
+                                 DateToText(value(rec, "PreceptRegisterDate").toDate()));
+            const QString related = value(rec, "ItemRelatedEntity").toString().trimmed();
+            if (!related.isEmpty())
+                b.related = QStringLiteral("Veza: ") + related;
+            b.page = value(rec, "ItemPage").toInt() == 2 ? 2 : 1;
+            vouchers << b;
+        }
+        TVoucherBlock& b = vouchers.last();
+        const qint64 subaccount = value(rec, "ItemForeignID").toLongLong();
+        b.lines << QStringList{value(rec, "ItemCount").toString(),
+                               value(rec, "ItemContoNewCode").toString(),
+                               subaccount > 0 ? QString::number(subaccount) : QString(),
+                               value(rec, "ItemSubcontoName").toString(),
+                               value(rec, "ItemDescription").toString(),
+                               amount(value(rec, "ItemDebit")),
+                               amount(value(rec, "ItemCredit"))};
+        b.debit += value(rec, "ItemDebit").toDouble();
+        b.credit += value(rec, "ItemCredit").toDouble();
+        // The filler rows are the lines of the voucher's last row's text.
+        const QString fillers = value(rec, "PreceptEmptyRows").toString();
+        b.fillers =
+            fillers.isEmpty() ? 0 : static_cast<int>(fillers.count(QStringLiteral("\r\n"))) + 1;
+    }
+    const QString pageTitle = QStringLiteral("Zbirni nalog");
+    auto print = [&](TLineCanvas& canvas) { PrintGroupVoucher(canvas, pageTitle, vouchers); };
+    d.subtitles.removeAll(QString());
+    last_ = std::move(d);
+    if (output_ == TReportOutput::Pdf) {
+        ExportLinePdf(path_, false, kGroupFontSize, pageTitle, print);
+        return;
+    }
+    ShowPreview(
+        owner_, pageTitle, [&](QPrinter& p) { SetUpLinePrinter(p, false, pageTitle); },
+        [&](QPrinter& p) { PaintLines(p, false, kGroupFontSize, pageTitle, print); },
+        {{QStringLiteral("Izvoz u PDF..."), QStringLiteral("PDF (*.pdf)"), QStringLiteral(".pdf"),
+          [&](const QString& path) {
+              ExportLinePdf(path, false, kGroupFontSize, pageTitle, print);
+          }}});
+}
+
+const QStringList& TReportEngine::LogFields() {
+    static const QStringList fields = [] {
+        QStringList names;
+        for (const TLogColumn& c : kLogColumns)
+            names << QString::fromLatin1(c.field);
+        return names;
+    }();
+    return fields;
+}
+
+TReportTable TReportEngine::LogTable() {
+    TReportTable t;
+    for (const TLogColumn& c : kLogColumns) {
+        t.titles << QString::fromUtf8(c.title);
+        t.numeric << (c.kind == TCellKind::Amount);
+        t.dates << (c.kind == TCellKind::Date);
+        t.formats << (c.kind == TCellKind::Amount ? kAmountFormat : QString());
+    }
+    return t;
 }
 
 void TReportEngine::ExecuteLogReport(TDataSet& rows, const QString& title, const QString& from,
                                      const QString& to) {
+    QVector<const TField*> fields;
+    for (const QString& name : LogFields())
+        fields << rows.FindField(name);
+    if (fields.contains(nullptr) || !rows.Active()) {
+        TReportDocument d;
+        d.title = title.isEmpty() ? QStringLiteral("Dnevnik glavne knjige") : title;
+        d.subtitles << Period(from, to);
+        d.tables << TableOf(rows, {}, true);
+        Emit(std::move(d));
+        return;
+    }
+    // Read by record number, so the caller's current record stays and its grids wait.
+    rows.DisableControls();
+    struct TEnable {
+        TDataSet& ds;
+        ~TEnable() { ds.EnableControls(); }
+    } enable{rows};
+    const int count = rows.RecordCount();
+    ExecuteLogReport(
+        [&](const TRowSink& sink) {
+            QVector<QVariant> values(fields.size());
+            for (int rec = 1; rec <= count; ++rec) {
+                for (int c = 0; c < fields.size(); ++c)
+                    values[c] = rows.RecordValue(rec, fields[c]->Index());
+                sink(values);
+            }
+        },
+        title, from, to);
+}
+
+void TReportEngine::ExecuteLogReport(const TRowFeed& rows, const QString& title,
+                                     const QString& from, const QString& to) {
     TReportDocument d;
     d.title = title.isEmpty() ? QStringLiteral("Dnevnik glavne knjige") : title;
     d.subtitles << Period(from, to);
-    d.tables << TableOf(rows, {}, true);
-    Emit(std::move(d));
+    d.subtitles.removeAll(QString());
+    d.landscape = true;
+    d.tables << LogTable();
+    const QString subtitle = d.subtitles.value(0);
+    auto print = [&](TLineCanvas& canvas) { PrintLog(canvas, rows, d.title, subtitle); };
+    switch (output_) {
+        case TReportOutput::Document: {
+            TReportTable& t = d.tables[0];
+            double debit = 0, credit = 0;
+            ReadRows(rows, [&](const QVector<QVariant>& values) {
+                QStringList shown, raw;
+                for (int c = 0; c < kLogColumnCount; ++c) {
+                    shown << LogShown(values.value(c), kLogColumns[c].kind);
+                    raw << LogRaw(values.value(c), kLogColumns[c].kind);
+                }
+                t.rows << shown;
+                t.rawRows << raw;
+                debit += values.value(kLogDebit).toDouble();
+                credit += values.value(kLogCredit).toDouble();
+            });
+            t.totals = t.rawTotals = QStringList(kLogColumnCount);
+            t.totals[0] = t.rawTotals[0] = QStringLiteral("Ukupno");
+            t.totals[kLogDebit] = FormatFloat(kAmountFormat, BetterRoundTo(debit, -2));
+            t.totals[kLogCredit] = FormatFloat(kAmountFormat, BetterRoundTo(credit, -2));
+            t.rawTotals[kLogDebit] = NumberToText(BetterRoundTo(debit, -2));
+            t.rawTotals[kLogCredit] = NumberToText(BetterRoundTo(credit, -2));
+            last_ = std::move(d);
+            return;
+        }
+        case TReportOutput::Pdf:
+            last_ = d;
+            ExportLinePdf(path_, true, kLogFontSize, d.title, print);
+            return;
+        case TReportOutput::Csv:
+            last_ = d;
+            ReplaceFile(path_, [&](const QString& temp) {
+                QFile file(temp);
+                if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+                    throw TError(QStringLiteral("Datoteka \"%1\" ne može biti upisana: %2")
+                                     .arg(path_, file.errorString()));
+                QTextStream out(&file);
+                WriteLogCsv(rows, out);
+                out.flush();
+                if (out.status() != QTextStream::Ok || !file.flush())
+                    throw TError(QStringLiteral("Datoteka \"%1\" ne može biti upisana: %2")
+                                     .arg(path_, file.errorString()));
+            });
+            return;
+        case TReportOutput::Xlsx:
+            last_ = d;
+            WriteLogXlsx(path_, rows, d.title, subtitle);
+            return;
+        case TReportOutput::Preview:
+            break;
+    }
+    last_ = d;
+    auto exportAs = [&](TReportOutput output) {
+        return [&, output](const QString& path) {
+            TReportEngine engine;
+            engine.SetOutput(output, path);
+            engine.ExecuteLogReport(rows, title, from, to);
+        };
+    };
+    ShowPreview(
+        owner_, d.title, [&](QPrinter& p) { SetUpLinePrinter(p, true, d.title); },
+        [&](QPrinter& p) { PaintLines(p, true, kLogFontSize, d.title, print); },
+        {{QStringLiteral("Izvoz u PDF..."), QStringLiteral("PDF (*.pdf)"), QStringLiteral(".pdf"),
+          exportAs(TReportOutput::Pdf)},
+         {QStringLiteral("Izvoz u CSV..."), QStringLiteral("CSV (*.csv)"), QStringLiteral(".csv"),
+          exportAs(TReportOutput::Csv)},
+         {QStringLiteral("Izvoz u XLSX..."), QStringLiteral("Excel (*.xlsx)"),
+          QStringLiteral(".xlsx"), exportAs(TReportOutput::Xlsx)}});
+}
+
+void TReportEngine::WriteLogCsv(const TRowFeed& rows, QTextStream& out) {
+    QStringList cells;
+    for (const TLogColumn& c : kLogColumns)
+        cells << CsvCell(QString::fromUtf8(c.title));
+    out << cells.join(QLatin1Char(';')) << "\r\n";
+    // Lines of one day follow each other: their dates are written out once.
+    QDate dates[2];
+    QString dateTexts[2];
+    ReadRows(rows, [&](const QVector<QVariant>& values) {
+        for (int c = 0; c < kLogColumnCount; ++c) {
+            if (c > 0)
+                out << ';';
+            const QVariant& v = values.value(c);
+            if (c < 2 && v.typeId() == QMetaType::QDate) {
+                if (v.toDate() != dates[c]) {
+                    dates[c] = v.toDate();
+                    dateTexts[c] = DateToSql(dates[c]);
+                }
+                out << dateTexts[c];
+                continue;
+            }
+            out << CsvCell(LogRaw(v, kLogColumns[c].kind));
+        }
+        out << "\r\n";
+    });
+}
+
+void TReportEngine::WriteLogText(const TRowFeed& rows, QTextStream& out) {
+    constexpr int kTextWidth = 40;  // the description, cut so the amounts stay in line
+    auto line = [&](const QStringList& cells) {
+        QString text;
+        for (int c = 0; c < kLogColumnCount; ++c) {
+            const int width = kLogColumns[c].width ? kLogColumns[c].width : kTextWidth;
+            if (c > 0)
+                text += QLatin1Char(' ');
+            text += kLogColumns[c].kind == TCellKind::Amount
+                        ? cells.value(c).rightJustified(width)
+                        : cells.value(c).leftJustified(width, QLatin1Char(' '), true);
+        }
+        while (text.endsWith(QLatin1Char(' ')))
+            text.chop(1);
+        out << text << '\n';
+    };
+    QStringList cells;
+    for (const TLogColumn& c : kLogColumns)
+        cells << QString::fromUtf8(c.title);
+    line(cells);
+    double debit = 0, credit = 0;
+    ReadRows(rows, [&](const QVector<QVariant>& values) {
+        cells.clear();
+        for (int c = 0; c < kLogColumnCount; ++c)
+            cells << LogShown(values.value(c), kLogColumns[c].kind);
+        line(cells);
+        debit += values.value(kLogDebit).toDouble();
+        credit += values.value(kLogCredit).toDouble();
+    });
+    cells = QStringList(kLogColumnCount);
+    cells[0] = QStringLiteral("Ukupno");
+    cells[kLogDebit] = FormatFloat(kAmountFormat, BetterRoundTo(debit, -2));
+    cells[kLogCredit] = FormatFloat(kAmountFormat, BetterRoundTo(credit, -2));
+    line(cells);
 }
 
 // A card's lines: date, number, text and amounts; the totals row adds up the sides and

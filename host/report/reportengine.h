@@ -4,8 +4,11 @@
 #include <QPair>
 #include <QString>
 #include <QStringList>
+#include <QVariant>
 #include <QVector>
+#include <functional>
 
+class QTextStream;
 class QWidget;
 
 namespace fin {
@@ -50,6 +53,11 @@ struct TReportDocument {
 
 enum class TReportOutput { Preview, Pdf, Csv, Document, Xlsx };
 
+// Rows handed over one at a time, so that a report of any length is printed as it is read:
+// the feed calls the sink once per row with the values of the report's columns, in order.
+using TRowSink = std::function<void(const QVector<QVariant>& values)>;
+using TRowFeed = std::function<void(const TRowSink& row)>;
+
 // Writes a report as PDF, CSV or XLSX; a file is replaced whole or not at all.
 void ExportReportPdf(const TReportDocument& document, const QString& path);
 void ExportReportCsv(const TReportDocument& document, const QString& path);
@@ -71,9 +79,25 @@ public:
                               const QString& date, const QString& relatedEntity);
     void ExecutePreceptNewReport(TDataSet& precept, TDataSet& items, const QString& title,
                                  const QString& date, const QString& relatedEntity);
+    // Rows of a group voucher (the voucher's header fields, its lines, their ItemCount, the
+    // voucher's ItemPage and, on its last line, PreceptEmptyRows) print each voucher at its
+    // page position, padded with its filler rows; other rows as a plain table.
     void ExecuteGroupPreceptReport(TDataSet& types, TDataSet& rows, const QString& title);
+    // A dataset with the day book's fields prints as the day book below; any other as a
+    // plain table.
     void ExecuteLogReport(TDataSet& rows, const QString& title, const QString& from,
                           const QString& to);
+    // The day book, read as it prints: every row holds the values of LogFields() in order
+    // (dates as dates, amounts as numbers). Pages carry their running totals forward and
+    // the last closes with the grand total. PDF, CSV, XLSX and the preview never hold the
+    // book whole; LastDocument() then has its title and columns but no rows.
+    void ExecuteLogReport(const TRowFeed& rows, const QString& title, const QString& from,
+                          const QString& to);
+    static const QStringList& LogFields();
+    // The day book for a terminal (aligned columns, the totals last) and as CSV, written as
+    // it is read.
+    static void WriteLogText(const TRowFeed& rows, QTextStream& out);
+    static void WriteLogCsv(const TRowFeed& rows, QTextStream& out);
     void ExecuteAccountReport(TDataSet& account, TDataSet& lines, const QString& text1,
                               const QString& text2, const QString& text3, const QString& text4);
     void ExecuteAccountGroupReport(TDataSet& lines, const QString& caption, const QString& from,
@@ -107,6 +131,7 @@ private:
     void Statement(const QString& defaultTitle, TReportTable table, const QString& text,
                    const QString& start, const QString& end, bool landscape = false);
     static QString Period(const QString& from, const QString& to);
+    static TReportTable LogTable();
     static TReportTable CardTable(TDataSet& lines);
     static TReportTable BalanceTable(TDataSet& rows);
     static TReportTable StatementTable(TDataSet& rows);

@@ -367,6 +367,10 @@ TEST(ConsoleOptions, ParsesTheCommandLine) {
     EXPECT_TRUE(ParseOptions({"console", "--screenshot", "/s.png", "--balance"}).balance);
     EXPECT_EQ(ParseOptions({"console", "--rules", "Osnovna sredstva:A"}).rules,
               "Osnovna sredstva:A");
+    EXPECT_TRUE(ParseOptions({"console", "--screenshot", "/s.png", "--daybook"}).dayBook);
+    EXPECT_EQ(ParseOptions({"console", "--print-more=3"}).printMore, "3");
+    EXPECT_EQ(ParseOptions({"console", "--print-more"}).error,
+              "Opcija --print-more traži vrednost.");
     EXPECT_EQ(ParseOptions({"console", "--plugins"}).error, "Opcija --plugins traži vrednost.");
     EXPECT_EQ(ParseOptions({"console", "--screenshot="}).error,
               "Opcija --screenshot traži vrednost.");

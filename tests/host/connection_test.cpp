@@ -58,6 +58,49 @@ TEST_F(ConnectionTest, EveryValueTypeRoundTripsThroughBoundParameters) {
         Db().Select("SELECT id FROM t WHERE txt LIKE CONCAT(?, '%')", {"O'Brien"}).rows.size(), 1);
 }
 
+TEST_F(ConnectionTest, RowsStreamOneAtATimeAndAStopLeavesTheConnectionReady) {
+    const QString longText = QString(9000, QChar(u'ž'));  // past the streamed text buffer
+    for (int i = 0; i < 300; ++i)
+        Db().Execute("INSERT INTO t (txt, big, day) VALUES (?, ?, ?)",
+                     {i == 150 ? longText : QString("red %1").arg(i), i, QDate(2024, 1, 1)});
+    QStringList names;
+    QVector<qint64> bigs;
+    QStringList texts;
+    Db().SelectEach(
+        "SELECT txt, big, day, NULL AS nothing FROM t WHERE big >= ? ORDER BY big", {100},
+        [&](const QVector<TColumnInfo>& columns) {
+            for (const TColumnInfo& c : columns)
+                names << c.name;
+        },
+        [&](const QVector<QVariant>& row) {
+            bigs << row[1].toLongLong();
+            texts << row[0].toString();
+            EXPECT_EQ(row[2].toDate(), QDate(2024, 1, 1));
+            EXPECT_TRUE(row[3].isNull());
+        });
+    EXPECT_EQ(names, QStringList({"txt", "big", "day", "nothing"}));
+    ASSERT_EQ(bigs.size(), 200);
+    EXPECT_EQ(bigs.first(), 100);
+    EXPECT_EQ(bigs.last(), 299);
+    EXPECT_EQ(texts[50], longText);  // read again whole, and the rows after it too
+    EXPECT_EQ(texts[51], "red 151");
+
+    // A reader that stops half-way: the rest is dropped, the next statement is answered.
+    struct TEnough {};
+    int read = 0;
+    EXPECT_THROW(Db().SelectEach("SELECT big FROM t ORDER BY big", {}, {},
+                                 [&](const QVector<QVariant>&) {
+                                     if (++read == 10)
+                                         throw TEnough{};
+                                 }),
+                 TEnough);
+    EXPECT_EQ(Count(), 300);
+    EXPECT_EQ(Db().Select("SELECT big FROM t WHERE big = ?", {7}).rows.size(), 1);
+    EXPECT_THROW(
+        Db().SelectEach("DELETE FROM t WHERE big = ?", {-1}, {}, [](const QVector<QVariant>&) {}),
+        TDbError);
+}
+
 TEST_F(ConnectionTest, ServerErrorsCarryTheServerMessage) {
     Db().Execute("INSERT INTO t (id, txt) VALUES (?, ?)", {7, "a"});
     try {

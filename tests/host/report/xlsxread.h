@@ -96,6 +96,9 @@ inline TXlsxSheet ReadXlsx(const QString& path) {
             TXlsxCell& cell = sheet.cells[ref];
             cell.number = type.isEmpty() || type == QLatin1String("n");
             cell.text = type == QLatin1String("s") ? strings.value(v.toInt()) : v;
+        } else if (xml.name() == QLatin1String("t") && type == QLatin1String("inlineStr")) {
+            // A workbook written row by row keeps its texts in the cells.
+            sheet.cells[ref].text = xml.readElementText();
         } else if (xml.name() == QLatin1String("mergeCell")) {
             sheet.merged << a.value("ref").toString();
         } else if (xml.name() == QLatin1String("pane") &&
