@@ -9,6 +9,7 @@
 #include <QToolButton>
 
 #include "accounts/accountform.h"
+#include "accounts/newaccountingchartform.h"
 #include "host/common/captions.h"
 #include "host/common/textformat.h"
 #include "host/data/query.h"
@@ -186,16 +187,19 @@ TFinancialViewerForm::TFinancialViewerForm(TFinancialDM& dm, QWidget* parent)
     FinancialBalanceAction =
         NewCommand("FinancialBalanceAction", "Bilansi", QKeySequence(Qt::CTRL | Qt::Key_B));
     FinancialAccountingNew = NewCommand("FinancialAccountingNew", "Novi kontni plan");
+    // Offered only while the company moves to the new chart; the snap-in decides once the
+    // options are loaded.
     FinancialAccountingNew->setVisible(false);
+    FinancialAccountingNew->setEnabled(false);
     ContingOptions =
         NewCommand("ContingOptions", "Opcije kontiranja", QKeySequence(Qt::CTRL | Qt::Key_O));
     ContingOptions->setIconText(QStringLiteral("Opcije"));
     BuildAutoPosting();
 
     // The work of these commands arrives with later parts of the module.
-    for (QAction* later : {AutoClose5, AutoClose6, AutoClose7, AutoCloseYear, AutoOpenYear,
-                           AutoCloseOpenAction, AutoRoundAll, PrintMore, MergePerceptsAction,
-                           FinancialLogAction, FinancialBalanceAction, FinancialAccountingNew})
+    for (QAction* later :
+         {AutoClose5, AutoClose6, AutoClose7, AutoCloseYear, AutoOpenYear, AutoCloseOpenAction,
+          AutoRoundAll, PrintMore, MergePerceptsAction, FinancialLogAction, FinancialBalanceAction})
         later->setEnabled(false);
     // The toolkit takes a hidden action's shortcut away with it; "Auto" over everything
     // stays hidden and still answers its keys.
@@ -251,6 +255,8 @@ TFinancialViewerForm::TFinancialViewerForm(TFinancialDM& dm, QWidget* parent)
             &TFinancialViewerForm::AutoContingChooseRelatedEntityExecute);
     connect(ContingOptions, &QAction::triggered, this,
             &TFinancialViewerForm::ContingOptionsExecute);
+    connect(FinancialAccountingNew, &QAction::triggered, this,
+            &TFinancialViewerForm::FinancialAccountingNewExecute);
 }
 
 QAction* TFinancialViewerForm::NewCommand(const char* name, const QString& caption,
@@ -461,6 +467,18 @@ void TFinancialViewerForm::ContingOptionsExecute() {
 
 void TFinancialViewerForm::AccountAdminExecute() {
     auto* form = new TAccountForm(dm_, this);
+    ShowModal(*form);
+}
+
+void TFinancialViewerForm::FinancialAccountingNewExecute() {
+    TNewAccountingChartForm* form = nullptr;
+    try {
+        // The form frees itself when it closes.
+        form = new TNewAccountingChartForm(dm_, this);
+    } catch (const TError& e) {
+        Ui().ShowMessage(TMessageType::Error, e.Message());
+        return;
+    }
     ShowModal(*form);
 }
 

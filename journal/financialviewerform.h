@@ -49,6 +49,8 @@ public:
     void PreceptDeleteExecute();
     void PreceptTypeAdminExecute();
     void AccountAdminExecute();
+    // "Novi kontni plan": the move of the year's lines to the new chart.
+    void FinancialAccountingNewExecute();
     // "Opcije kontiranja": the options page and the posting rules.
     void ContingOptionsExecute();
     void AutoContingSetToDateExecute();
