@@ -58,6 +58,10 @@ TNewAccountingChartForm::TNewAccountingChartForm(TFinancialDM& dm, QWidget* pare
     layout->addLayout(lists, 1);
 
     auto* left = new QVBoxLayout;
+    left->addWidget(
+        new QLabel(QStringLiteral("<b>Stari konti sa stavkama %1. godine bez novog konta</b>")
+                       .arg(dm_.Options().FinancialYear),
+                   this));
     ContoEdit = Box(this, left, QStringLiteral("ContoEdit"), QStringLiteral("Konto (Račun)"));
     ContoNameEdit =
         Box(this, left, QStringLiteral("ContoNameEdit"), QStringLiteral("Naziv konta (računa)"));
@@ -80,6 +84,7 @@ TNewAccountingChartForm::TNewAccountingChartForm(TFinancialDM& dm, QWidget* pare
     lists->addLayout(middle);
 
     auto* right = new QVBoxLayout;
+    right->addWidget(new QLabel(QStringLiteral("<b>Novi kontni plan</b>"), this));
     NewContoEdit =
         Box(this, right, QStringLiteral("NewContoEdit"), QStringLiteral("Konto (Račun)"));
     NewContoNameEdit = Box(this, right, QStringLiteral("NewContoNameEdit"),
@@ -107,7 +112,9 @@ TNewAccountingChartForm::TNewAccountingChartForm(TFinancialDM& dm, QWidget* pare
     NewGrid->setModel(newModel_);
     new TGridLink(NewGrid, newModel_);
     for (QTableView* grid : {OldGrid, NewGrid}) {
-        grid->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
+        for (int column = 0; column < grid->model()->columnCount(); ++column)
+            grid->horizontalHeader()->setSectionResizeMode(
+                column, column == 1 ? QHeaderView::Stretch : QHeaderView::ResizeToContents);
         grid->viewport()->installEventFilter(this);
     }
 

@@ -40,6 +40,8 @@ TConsoleOptions ParseOptions(const QStringList& arguments) {
             value(QStringLiteral("--rules"), options.rules);
         else if (argument == QLatin1String("--auto"))
             options.autoPost = true;
+        else if (argument == QLatin1String("--new-chart"))
+            options.newChart = true;
         else
             options.error = QStringLiteral("Nepoznata opcija: %1").arg(argument);
     }
@@ -60,6 +62,8 @@ QString UsageText() {
         "                       dokumenata koji čekaju (nalozi se vide u spisku)\n"
         "  --rules MODUL:TIP    uz --screenshot: snimak opcija kontiranja sa pravilima\n"
         "                       modula i vrste dokumenta (npr. Dokument:R)\n"
+        "  --new-chart          uz --screenshot: snimak prelaska na novi kontni plan (traži\n"
+        "                       opciju TransitionToNewChartOfAccounts)\n"
         "  --help               ovo uputstvo\n");
 }
 
@@ -130,6 +134,18 @@ bool SaveScreenshot(TMainWindow& window, const TConsoleOptions& options,
             },
             [&] { command->trigger(); });
         return saved && shown;
+    }
+    if (options.newChart) {
+        auto* viewer = window.findChild<TCustomViewerForm*>();
+        QAction* command =
+            viewer ? viewer->Command(QStringLiteral("FinancialAccountingNew")) : nullptr;
+        if (!command || !command->isEnabled()) {
+            Ui().ShowMessage(TMessageType::Error,
+                             QStringLiteral("Komanda \"Novi kontni plan\" nije uključena: "
+                                            "finansije options TransitionToNewChartOfAccounts 1"));
+            return false;
+        }
+        return pictureModal({}, [&] { command->trigger(); });
     }
     return window.grab().save(options.screenshot, "PNG");
 }

@@ -363,6 +363,7 @@ TEST(ConsoleOptions, ParsesTheCommandLine) {
     EXPECT_TRUE(ParseOptions({"console", "--help"}).help);
     EXPECT_FALSE(o.autoPost);
     EXPECT_TRUE(ParseOptions({"console", "--screenshot", "/s.png", "--auto"}).autoPost);
+    EXPECT_TRUE(ParseOptions({"console", "--screenshot", "/s.png", "--new-chart"}).newChart);
     EXPECT_EQ(ParseOptions({"console", "--rules", "Osnovna sredstva:A"}).rules,
               "Osnovna sredstva:A");
     EXPECT_EQ(ParseOptions({"console", "--plugins"}).error, "Opcija --plugins traži vrednost.");
