@@ -207,9 +207,11 @@ bool TNewChartTransfer::Transfer(const TChartAccount& from, const TChartAccount&
     TChartTransferResult r;
     {
         TTransaction tx(c);
-        r.rules =
-            qint64(c.Execute(QStringLiteral("UPDATE financialini SET contonew = ? WHERE conto = ?"),
-                             {to.code, from.code}));
+        // Lines whose old account is gone have no code, and no rule names it.
+        if (!from.code.isEmpty())
+            r.rules = qint64(
+                c.Execute(QStringLiteral("UPDATE financialini SET contonew = ? WHERE conto = ?"),
+                          {to.code, from.code}));
         r.lines = MoveLines(c, {{from.id, to.id}}, dm_.Options().FinancialYear);
         tx.Commit();
     }

@@ -193,6 +193,19 @@ TEST_F(NewChart, OneAccountMovesItsYearAndRewritesEveryRuleOfItsCode) {
             .toInt(),
         3);
     EXPECT_EQ(Listed(t), QStringList({"2430"}));
+
+    // Lines whose old account is gone are listed without a code; they move, and a rule
+    // without an account keeps what it has.
+    const qint64 orphan = Line(march, 0, 4, 0, {}, 99999);
+    const qint64 blankRule = Rule("");
+    t.LoadOldAccounts();
+    ASSERT_EQ(Listed(t), QStringList({"", "2430"}));
+    t.SearchNew("2430", "");
+    ASSERT_TRUE(t.Transfer(t.CurrentOld(), t.CurrentNew(), &r));
+    EXPECT_EQ(r.lines, 1);
+    EXPECT_EQ(r.rules, 0);
+    EXPECT_FALSE(NewOf(orphan).isNull());
+    EXPECT_TRUE(ContoNew(blankRule).isNull());
 }
 
 TEST_F(NewChart, TheRecommendedTransferKeepsRulesMappedByHandAndLeavesWhatItCannotMove) {
