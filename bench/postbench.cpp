@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "bench/processstatus.h"
+#include "bench/sessionstatus.h"
 #include "console/demo/demo.h"
 #include "console/standins/bank.h"
 #include "host/common/textformat.h"
@@ -49,14 +50,6 @@ double CpuSeconds() {
 
 double Seconds(std::chrono::steady_clock::time_point since) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
-}
-
-// Statements this session sent, as the server counts them.
-qint64 Questions(TConnection& c) {
-    return c
-        .SelectValue(QStringLiteral("SELECT VARIABLE_VALUE FROM information_schema."
-                                    "SESSION_STATUS WHERE VARIABLE_NAME = 'QUESTIONS'"))
-        .toLongLong();
 }
 
 // The resident memory at a few points of the run, through the progress it reports.

@@ -15,8 +15,10 @@
 #include "host/data/query.h"
 #include "host/forms/datasetmodel.h"
 #include "host/ui/uiservice.h"
+#include "journal/bulkjobs.h"
 #include "journal/financialdetailform.h"
 #include "journal/journalcaptions.h"
+#include "journal/mergeform.h"
 #include "ledger/financialdm.h"
 #include "ledger/ledgercaptions.h"
 #include "ledger/precepttypeform.h"
@@ -24,6 +26,7 @@
 #include "posting/financialiniform.h"
 #include "posting/postingcaptions.h"
 #include "posting/postingmodules.h"
+#include "reports/forms/financialbalanceform.h"
 
 namespace fin {
 
@@ -197,9 +200,7 @@ TFinancialViewerForm::TFinancialViewerForm(TFinancialDM& dm, QWidget* parent)
     BuildAutoPosting();
 
     // The work of these commands arrives with later parts of the module.
-    for (QAction* later :
-         {AutoClose5, AutoClose6, AutoClose7, AutoCloseYear, AutoOpenYear, AutoCloseOpenAction,
-          AutoRoundAll, PrintMore, MergePerceptsAction, FinancialLogAction, FinancialBalanceAction})
+    for (QAction* later : {PrintMore, FinancialLogAction})
         later->setEnabled(false);
     // The toolkit takes a hidden action's shortcut away with it; "Auto" over everything
     // stays hidden and still answers its keys.
@@ -255,6 +256,19 @@ TFinancialViewerForm::TFinancialViewerForm(TFinancialDM& dm, QWidget* parent)
             &TFinancialViewerForm::AutoContingChooseRelatedEntityExecute);
     connect(ContingOptions, &QAction::triggered, this,
             &TFinancialViewerForm::ContingOptionsExecute);
+    for (auto [command, job] : {std::pair{AutoClose5, TClosingJob::Class5},
+                                {AutoClose6, TClosingJob::Class6},
+                                {AutoClose7, TClosingJob::Class7},
+                                {AutoCloseYear, TClosingJob::CloseYear},
+                                {AutoOpenYear, TClosingJob::OpenYear}})
+        connect(command, &QAction::triggered, this, [this, job] { AutoCloseExecute(job); });
+    connect(AutoCloseOpenAction, &QAction::triggered, this,
+            &TFinancialViewerForm::AutoCloseOpenExecute);
+    connect(FinancialBalanceAction, &QAction::triggered, this,
+            &TFinancialViewerForm::FinancialBalanceExecute);
+    connect(AutoRoundAll, &QAction::triggered, this, &TFinancialViewerForm::AutoRoundAllExecute);
+    connect(MergePerceptsAction, &QAction::triggered, this,
+            &TFinancialViewerForm::MergePerceptsExecute);
     connect(FinancialAccountingNew, &QAction::triggered, this,
             &TFinancialViewerForm::FinancialAccountingNewExecute);
 }
@@ -318,7 +332,7 @@ void TFinancialViewerForm::BuildAutoPosting() {
             registering->addSeparator();
         QAction* a = NewCommand(r.name, QString::fromUtf8(r.caption));
         a->setData(r.typeId);
-        a->setEnabled(false);
+        connect(a, &QAction::triggered, this, [this, a] { AutoRegisterExecute(a); });
         registering->addAction(a);
     }
     QMenu* rounding = AutoContingMenu->addMenu(QStringLiteral("Zaokruži neuravnotežene naloge"));
@@ -352,9 +366,27 @@ void TFinancialViewerForm::AutoContingRun(bool single, int kind, const QString& 
         }
     }
     // The vouchers made are the list's last rows; the grid shows the last one current.
+    ShowCurrentRecord();
+}
+
+void TFinancialViewerForm::ShowCurrentRecord() {
     const TQuery& list = dm_.PreceptZQ();
     if (list.Active() && !list.IsEmpty() && !list.Editing())
         DBG->setCurrentIndex(model_->index(list.RecNo() - 1, 0));
+}
+
+void TFinancialViewerForm::AutoCloseExecute(TClosingJob job) {
+    if (!FilterGuard())
+        return;
+    TYearClosing(dm_).Run(job);
+    ShowCurrentRecord();
+}
+
+void TFinancialViewerForm::AutoCloseOpenExecute() {
+    if (!FilterGuard())
+        return;
+    TYearClosing(dm_).RunAll();
+    ShowCurrentRecord();
 }
 
 void TFinancialViewerForm::AutoContingExecute() {
@@ -397,6 +429,34 @@ void TFinancialViewerForm::AutoContingChooseRelatedEntityExecute() {
     // Another module name posts nothing.
     if (const TPostingModule* source = FindPostingModule(module))
         AutoContingRun(true, source->kind, {}, id);
+}
+
+void TFinancialViewerForm::RunBulkJob(const std::function<void(TBulkJobs&)>& job) {
+    try {
+        TBulkJobs jobs(dm_);
+        job(jobs);
+    } catch (const TAbort&) {
+    } catch (const TError& e) {
+        Ui().ShowMessage(TMessageType::Error, e.Message());
+    }
+}
+
+void TFinancialViewerForm::AutoRegisterExecute(const QAction* command) {
+    const qint64 type = command->data().toLongLong();
+    RunBulkJob([type](TBulkJobs& jobs) { jobs.AutoRegister(type); });
+}
+
+void TFinancialViewerForm::AutoRoundAllExecute() {
+    RunBulkJob([](TBulkJobs& jobs) { jobs.AutoRound(0); });
+}
+
+void TFinancialViewerForm::MergePerceptsExecute() {
+    if (!MergePercepts(dm_))
+        return;
+    const TQuery& list = dm_.PreceptZQ();
+    if (list.Active() && !list.IsEmpty())
+        DBG->setCurrentIndex(model_->index(list.RecNo() - 1, 0));
+    PreceptEditExecute();
 }
 
 void TFinancialViewerForm::PreceptAddExecute() {
@@ -458,6 +518,18 @@ void TFinancialViewerForm::ContingOptionsExecute() {
     try {
         // The form frees itself when it closes.
         form = new TFinancialIniForm(dm_, autoConter_, this);
+    } catch (const TError& e) {
+        Ui().ShowMessage(TMessageType::Error, e.Message());
+        return;
+    }
+    ShowModal(*form);
+}
+
+void TFinancialViewerForm::FinancialBalanceExecute() {
+    TFinancialBalanceForm* form = nullptr;
+    try {
+        // The form frees itself when it closes.
+        form = new TFinancialBalanceForm(dm_, this);
     } catch (const TError& e) {
         Ui().ShowMessage(TMessageType::Error, e.Message());
         return;

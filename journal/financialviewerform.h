@@ -1,13 +1,16 @@
 #pragma once
 
 #include <QMenu>
+#include <functional>
 
 #include "host/forms/customforms.h"
 #include "journal/preceptsearch.h"
+#include "journal/yearclosing.h"
 
 namespace fin {
 
 class TAutoConter;
+class TBulkJobs;
 class TDataSetModel;
 class TFinancialDM;
 
@@ -51,6 +54,8 @@ public:
     void AccountAdminExecute();
     // "Novi kontni plan": the move of the year's lines to the new chart.
     void FinancialAccountingNewExecute();
+    // "Bilansi": the trial balances, closing sheets and statements of a period.
+    void FinancialBalanceExecute();
     // "Opcije kontiranja": the options page and the posting rules.
     void ContingOptionsExecute();
     void AutoContingSetToDateExecute();
@@ -73,10 +78,22 @@ public:
     void AutoContingOneKindExecute(const QAction* command);
     void AutoContingAllModuleExecute(const QAction* command);
     void AutoContingAllKindExecute(const QAction* command);
+    // Closing and opening of the year, after the filter guard; a voucher written is the
+    // list's current record.
+    void AutoCloseExecute(TClosingJob job);
+    void AutoCloseOpenExecute();  // every closing and the opening, in order
+    // "Proknjiži uravnotežene naloge": the voucher type is the command's data (0: all).
+    void AutoRegisterExecute(const QAction* command);
+    void AutoRoundAllExecute();
+    // The merge dialog; after a merge the editor opens on the group voucher.
+    void MergePerceptsExecute();
 
 private:
+    void ShowCurrentRecord();
     QAction* NewCommand(const char* name, const QString& caption, const QKeySequence& key = {});
     void BuildAutoPosting();
+    // Runs a bulk job; a refusal or failure is shown, nothing else is.
+    void RunBulkJob(const std::function<void(TBulkJobs&)>& job);
 
     TFinancialDM& dm_;
     TDataSetModel* model_;

@@ -73,6 +73,9 @@ std::vector<TTableDef> LedgerTables() {
           {"foreignid", "BIGINT NULL"}},
          QStringLiteral("`preceptitemid`"),
          {{"preceptitem_precept", "`preceptid`, `sort`"},
+          // A voucher's balance read from the index alone: bulk registration and rounding
+          // add up a year's unregistered vouchers at once.
+          {"preceptitem_balance", "`preceptid`, `accountnewid`, `debit`, `credit`"},
           {"preceptitem_account", "`accountid`, `foreignid`"},
           {"preceptitem_accountnew", "`accountnewid`, `foreignid`"}}},
         {QStringLiteral("precepttype"),

@@ -3,6 +3,7 @@
 #include "host/common/calcexpress.h"
 #include "host/data/dbinifile.h"
 #include "host/data/query.h"
+#include "ledger/preceptitemrows.h"
 #include "posting/postingcaptions.h"
 #include "posting/postingrun.h"
 #include "posting/preceptprocessor.h"
@@ -30,34 +31,6 @@ void PrepareEmptyLines(TQuery& items) {
         items.Close();
     id.SetValue(-1);
     items.Open();
-}
-
-// The voucher's lines in one statement, in its transaction; the line dataset is emptied
-// afterwards (nobody reads the new lines' ids, and the next voucher starts empty).
-void WriteLines(TConnection& connection, TQuery& items, const QVariant& preceptId) {
-    const char* const columns[] = {"sort",      "description",  "debit",    "credit",
-                                   "accountid", "accountnewid", "foreignid"};
-    QVector<int> at;
-    for (const char* c : columns)
-        at << items.FieldByName(QString::fromLatin1(c)).Index();
-    const int count = items.RecordCount();
-    if (count > 0) {
-        QVariantList values;
-        QStringList rows;
-        const QString marks = QStringLiteral("(?,?,?,?,?,?,?,?)");
-        for (int rec = 1; rec <= count; ++rec) {
-            values << preceptId;
-            for (int field : at)
-                values << items.RecordValue(rec, field);
-            rows << marks;
-        }
-        connection.Execute(QStringLiteral("INSERT INTO preceptitem (preceptid, sort, description, "
-                                          "debit, credit, accountid, accountnewid, foreignid) "
-                                          "VALUES ") +
-                               rows.join(QLatin1Char(',')),
-                           values);
-    }
-    items.EmptyDataSet();
 }
 
 }  // namespace
@@ -150,7 +123,10 @@ void TCustomConter::CreatePrecept() {
     }
     precepts.Post();
     AppendedPrecept = precepts.Bookmark();
-    WriteLines(dm_.Require(), items, precepts.FieldByName(QStringLiteral("preceptid")).Value());
+    InsertPreceptItems(dm_.Require(), items,
+                       precepts.FieldByName(QStringLiteral("preceptid")).Value());
+    // Nobody reads the new lines' ids; the next voucher starts empty.
+    items.EmptyDataSet();
 }
 
 void TCustomConter::FillPreview() {

@@ -127,6 +127,16 @@ TFilterSql FilterSql(const TAccountFilter& filter) {
                      << filter.codeTo + QLatin1Char('%') << LikePrefix(filter.codeTo);
             break;
     }
+    if (!filter.exceptPrefixes.isEmpty()) {
+        // A line without an account of the chart has no code, and so is left out as well.
+        QStringList likes;
+        for (const QString& prefix : filter.exceptPrefixes) {
+            likes << QStringLiteral("a.code LIKE ?");
+            s.params << LikePrefix(prefix);
+        }
+        s.where +=
+            QStringLiteral(" AND NOT (") + likes.join(QStringLiteral(" OR ")) + QLatin1Char(')');
+    }
     if (filter.subaccount > 0) {
         s.where += QStringLiteral(" AND pi.foreignid = ?");
         s.params << filter.subaccount;

@@ -3,6 +3,7 @@
 #include <QDate>
 #include <QHash>
 #include <QString>
+#include <QStringList>
 #include <QVector>
 #include <array>
 
@@ -32,6 +33,8 @@ struct TAccountFilter {
     qint64 subaccount = 0;      // greater than 0: only lines of that sub-account
     QDate from, to;             // voucher dates, both inclusive; open when invalid
     QString preceptTypeNumber;  // not empty: only vouchers of the type with this number
+    // Codes that begin with one of these are left out.
+    QStringList exceptPrefixes;
 
     static TAccountFilter Exact(TChart chart, const QString& code, qint64 subaccount = 0);
     static TAccountFilter Prefix(TChart chart, const QString& prefix);

@@ -138,21 +138,24 @@ bool TBalanceSums::IsZero() const {
     return Zero(debit) && Zero(credit) && Zero(openDebit) && Zero(openCredit);
 }
 
+QString TLedgerPass::Statement(TChart chart, bool withSubaccounts) {
+    return QStringLiteral(
+               "SELECT a.code, %1 (pt.number = ?) AS opening, SUM(pi.debit), SUM(pi.credit) FROM "
+               "preceptitem AS pi INNER JOIN precept AS p ON pi.preceptid = p.preceptid INNER JOIN "
+               "precepttype AS pt ON p.precepttypeid = pt.precepttypeid %2 WHERE p.status = 'p' "
+               "AND p.preceptdate >= ? AND p.preceptdate <= ? GROUP BY a.code, %3 opening")
+        .arg(withSubaccounts ? QStringLiteral("COALESCE(pi.foreignid, 0),") : QString(),
+             chart == TChart::New
+                 ? QStringLiteral("INNER JOIN accountnew AS a ON pi.accountnewid = "
+                                  "a.accountnewid")
+                 : QStringLiteral("INNER JOIN account AS a ON pi.accountid = a.accountid"),
+             withSubaccounts ? QStringLiteral("COALESCE(pi.foreignid, 0),") : QString());
+}
+
 TLedgerPass::TLedgerPass(TConnection& c, TChart chart, const QDate& from, const QDate& to,
                          bool withSubaccounts) {
-    const QString sql =
-        QStringLiteral(
-            "SELECT a.code, %1 (pt.number = ?) AS opening, SUM(pi.debit), SUM(pi.credit) FROM "
-            "preceptitem AS pi INNER JOIN precept AS p ON pi.preceptid = p.preceptid INNER JOIN "
-            "precepttype AS pt ON p.precepttypeid = pt.precepttypeid %2 WHERE p.status = 'p' "
-            "AND p.preceptdate >= ? AND p.preceptdate <= ? GROUP BY a.code, %3 opening")
-            .arg(withSubaccounts ? QStringLiteral("COALESCE(pi.foreignid, 0),") : QString(),
-                 chart == TChart::New
-                     ? QStringLiteral("INNER JOIN accountnew AS a ON pi.accountnewid = "
-                                      "a.accountnewid")
-                     : QStringLiteral("INNER JOIN account AS a ON pi.accountid = a.accountid"),
-                 withSubaccounts ? QStringLiteral("COALESCE(pi.foreignid, 0),") : QString());
-    const TResultSet r = c.Select(sql, {kOpeningTypeNumber, from, to});
+    const TResultSet r =
+        c.Select(Statement(chart, withSubaccounts), {kOpeningTypeNumber, from, to});
     const int shift = withSubaccounts ? 1 : 0;
     for (const auto& row : r.rows) {
         const QString code = row[0].toString().trimmed();
@@ -479,12 +482,7 @@ void DeclareClosingSheetTable(TDataSet& t) {
 }
 
 void FillBalanceTable(TDataSet& t, const TBalanceRows& rows) {
-    if (!t.Active())
-        t.Open();
-    t.DisableControls();
-    t.EmptyDataSet();
-    // The grids may not change the rows; filling them is this function's own business.
-    t.SetReadOnly(false);
+    TRefill refill(t);  // the grids may not change the rows; the fill does
     const bool closing = t.FindField(QStringLiteral("totalbalancedebit")) != nullptr;
     for (const TBalanceRow& r : rows) {
         QVariantList values{r.number, r.name, r.startdebit, r.startcredit};
@@ -501,9 +499,7 @@ void FillBalanceTable(TDataSet& t, const TBalanceRows& rows) {
         values << r.groupdescription << r.itemid;
         t.AppendRecord(values);
     }
-    t.SetReadOnly(true);
     t.First();
-    t.EnableControls();
 }
 
 }  // namespace fin

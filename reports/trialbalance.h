@@ -47,6 +47,10 @@ public:
     TLedgerPass(TConnection& connection, TChart chart, const QDate& from, const QDate& to,
                 bool withSubaccounts = false);
 
+    // The pass's one statement; its parameters are the opening vouchers' type number and
+    // the period's first and last day.
+    static QString Statement(TChart chart, bool withSubaccounts);
+
     // Every account code that begins with the prefix (a class, group or synthetic frame).
     TBalanceSums Prefix(const QString& prefix) const;
     // One account code exactly, and one sub-account of it.

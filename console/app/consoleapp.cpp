@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QListWidget>
 #include <QPixmap>
+#include <QPushButton>
 #include <cstdio>
 #include <functional>
 
@@ -42,6 +43,8 @@ TConsoleOptions ParseOptions(const QStringList& arguments) {
             options.autoPost = true;
         else if (argument == QLatin1String("--new-chart"))
             options.newChart = true;
+        else if (argument == QLatin1String("--balance"))
+            options.balance = true;
         else
             options.error = QStringLiteral("Nepoznata opcija: %1").arg(argument);
     }
@@ -64,6 +67,7 @@ QString UsageText() {
         "                       modula i vrste dokumenta (npr. Dokument:R)\n"
         "  --new-chart          uz --screenshot: snimak prelaska na novi kontni plan (traži\n"
         "                       opciju TransitionToNewChartOfAccounts)\n"
+        "  --balance            uz --screenshot: snimak ekrana Bilansi posle \"Prikaži\"\n"
         "  --help               ovo uputstvo\n");
 }
 
@@ -116,6 +120,24 @@ bool SaveScreenshot(TMainWindow& window, const TConsoleOptions& options,
         if (!financial)
             return false;
         return pictureModal({}, [&] { financial->OpenPrecept(options.voucher.toInt()); });
+    }
+    if (options.balance) {
+        // The list's "Bilansi" (Ctrl+B), filled for the financial year up to today.
+        auto* viewer = window.findChild<TCustomViewerForm*>();
+        QAction* command =
+            viewer ? viewer->Command(QStringLiteral("FinancialBalanceAction")) : nullptr;
+        if (!command)
+            return false;
+        bool shown = false;
+        const bool saved = pictureModal(
+            [&](QDialog& dialog) {
+                if (auto* show = dialog.findChild<QPushButton*>(QStringLiteral("ShowButton"))) {
+                    show->click();
+                    shown = true;
+                }
+            },
+            [&] { command->trigger(); });
+        return saved && shown;
     }
     if (!options.rules.isEmpty()) {
         // "Osnovna sredstva:A": the module name may hold blanks, the kind is after the last

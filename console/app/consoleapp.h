@@ -16,6 +16,7 @@ struct TConsoleOptions {
     QString rules;          // --rules MODULE:TYPE: the picture is of the rule editor on it
     bool autoPost = false;  // --auto: automatic posting of every waiting document first
     bool newChart = false;  // --new-chart: the picture is of the move to the new chart
+    bool balance = false;   // --balance: the picture is of the balance screen, filled
     bool help = false;
     QString error;  // wrong usage, in words for the user
 };
@@ -25,8 +26,9 @@ QString UsageText();
 
 // Shows the window off-screen with the first snap-in chosen, after the searches and the
 // automatic posting asked for, and saves it as a PNG; with a voucher, the picture is of the
-// voucher editor on it, with rules of the posting-rule editor on that module and kind,
-// with the new chart of the mapping of the old chart onto it.
+// voucher editor on it, with rules of the posting-rule editor on that module and kind, with
+// balance of the balance screen after "Prikaži", with the new chart of the mapping of the
+// old chart onto it.
 bool SaveScreenshot(TMainWindow& window, const TConsoleOptions& options,
                     const IConsolePtr& console);
 

@@ -74,7 +74,9 @@ QVector<TCliCommand>& CliCommands() {
         all += BalanceCommands();
         all += StatementCommands();
         all += VoucherCommands();
+        all += BulkVoucherCommands();
         all += PostingCommands();
+        all += CloseCommands();
         all += QVector<TCliCommand>{
             {{"saldo"},
              QStringLiteral("KONTO ANALITIKA DATUM"),

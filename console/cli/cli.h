@@ -75,7 +75,9 @@ QVector<TCliCommand> ChartCommands();
 QVector<TCliCommand> BalanceCommands();
 QVector<TCliCommand> StatementCommands();
 QVector<TCliCommand> VoucherCommands();
+QVector<TCliCommand> BulkVoucherCommands();
 QVector<TCliCommand> PostingCommands();
+QVector<TCliCommand> CloseCommands();
 
 // Runs the tool on its arguments (without the program name).
 int RunCli(const QStringList& arguments, QTextStream& out, QTextStream& err,

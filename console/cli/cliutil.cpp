@@ -45,6 +45,13 @@ qint64 ParseId(const QString& text, const QString& what) {
     return *id;
 }
 
+QDate ParseDate(const QString& text) {
+    const auto date = MyDateStrToDate(text.trimmed());
+    if (!date)
+        throw TError(res::CARD_DATE_ERR.arg(text));
+    return *date;
+}
+
 namespace {
 
 QJsonValue JsonValue(const TField& field) {

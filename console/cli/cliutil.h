@@ -31,6 +31,9 @@ std::optional<qint64> PositiveId(const QString& text);
 // The same, refused with a message naming what it is.
 qint64 ParseId(const QString& text, const QString& what);
 
+// A date as people or the database write it, refused with a message otherwise.
+QDate ParseDate(const QString& text);
+
 // The current record as an object keyed by column name: numbers as numbers, dates as
 // "yyyy-mm-dd", null as null.
 QJsonObject RecordJson(TDataSet& ds);

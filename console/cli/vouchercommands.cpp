@@ -16,13 +16,6 @@ namespace fin {
 
 namespace {
 
-QDate ParseDate(const QString& text) {
-    const auto date = MyDateStrToDate(text.trimmed());
-    if (!date)
-        throw TError(res::CARD_DATE_ERR.arg(text));
-    return *date;
-}
-
 // Amounts on the command line are system text: digits and one decimal point.
 double ParseAmount(const QString& text) {
     bool ok = false;

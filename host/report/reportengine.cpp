@@ -827,6 +827,8 @@ void TReportEngine::ExecuteTestBalanceReport(TDataSet& rows, TDataSet&, const QS
 // columns under one title; the sections (assets, liabilities, ...) as captions, and the
 // headline positions, which the forms write in capitals, in bold.
 TReportTable TReportEngine::StatementTable(TDataSet& rows) {
+    if (!rows.FindField(QStringLiteral("Index")))
+        return TableOf(rows);  // not a statement's rows: a plain table
     QStringList columns;
     for (const char* name : {"AccountGroup", "Description", "Index", "Value", "PrevValue",
                              "PrevStartValue", "GrossValue", "CorrectionValue", "NetValue"})

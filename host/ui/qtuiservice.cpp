@@ -4,9 +4,11 @@
 #include <QCalendarWidget>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QVBoxLayout>
 
 #include "host/forms/getitemform.h"
@@ -132,6 +134,20 @@ bool TQtUiService::InputText(const QString& caption, const QString& prompt, QStr
     if (dialog.exec() != QDialog::Accepted)
         return false;
     value = dialog.textValue();
+    return true;
+}
+
+bool TQtUiService::SaveFileName(const QString& caption, const QString& filter, QString& path) {
+    QFileDialog dialog(QApplication::activeWindow(), caption, QString(), filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.selectFile(path);
+    // "XML (*.xml)": a name typed without extension gets ".xml".
+    static const QRegularExpression firstPattern(QStringLiteral("\\*\\.(\\w+)"));
+    if (const auto m = firstPattern.match(filter); m.hasMatch())
+        dialog.setDefaultSuffix(m.captured(1));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return false;
+    path = dialog.selectedFiles().first();
     return true;
 }
 

@@ -18,6 +18,7 @@ public:
                 TMessageType type = TMessageType::Confirmation) override;
     bool GetDate(QDate& date, const QString& caption = {}) override;
     bool InputText(const QString& caption, const QString& prompt, QString& value) override;
+    bool SaveFileName(const QString& caption, const QString& filter, QString& path) override;
     bool PickFromList(const QString& caption, const QStringList& items, int& index,
                       const QString& prompt = {}) override;
 

@@ -136,6 +136,14 @@ bool TScriptedUiService::InputText(const QString& caption, const QString& prompt
     return true;
 }
 
+bool TScriptedUiService::SaveFileName(const QString& caption, const QString&, QString& path) {
+    QString answer;
+    if (!Take(answer, caption + QStringLiteral(": ") + path))
+        return false;
+    path = answer;
+    return true;
+}
+
 bool TScriptedUiService::PickFromList(const QString& caption, const QStringList& items, int& index,
                                       const QString& prompt) {
     picks_.push_back({caption, prompt, items});

@@ -29,6 +29,9 @@ public:
     // False when the user cancels; date holds the proposal and receives the choice.
     virtual bool GetDate(QDate& date, const QString& caption = {}) = 0;
     virtual bool InputText(const QString& caption, const QString& prompt, QString& value) = 0;
+    // A file to write: path holds the proposed name and receives the choice; the filter is
+    // "XML (*.xml)" and the like, its first pattern's extension added when none is typed.
+    virtual bool SaveFileName(const QString& caption, const QString& filter, QString& path) = 0;
     // index holds the proposal and receives the chosen row; the prompt is the line above
     // the list.
     virtual bool PickFromList(const QString& caption, const QStringList& items, int& index,
@@ -71,6 +74,7 @@ public:
     TAnswer Ask(const QString& text, TButtons buttons, TMessageType type) override;
     bool GetDate(QDate&, const QString&) override { return false; }
     bool InputText(const QString&, const QString&, QString&) override { return false; }
+    bool SaveFileName(const QString&, const QString&, QString&) override { return false; }
     bool PickFromList(const QString&, const QStringList&, int&, const QString& = {}) override {
         return false;
     }
@@ -107,6 +111,8 @@ public:
     TAnswer Ask(const QString& text, TButtons buttons, TMessageType type) override;
     bool GetDate(QDate& date, const QString& caption) override;
     bool InputText(const QString& caption, const QString& prompt, QString& value) override;
+    // Answered by AnswerText.
+    bool SaveFileName(const QString& caption, const QString& filter, QString& path) override;
     bool PickFromList(const QString& caption, const QStringList& items, int& index,
                       const QString& prompt = {}) override;
     void SetBusy(bool busy) override { busyDepth_ += busy ? 1 : -1; }

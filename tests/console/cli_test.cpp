@@ -1,7 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include "host/data/dbinifile.h"
+#include "journal/closingcaptions.h"
 #include "tests/console/clirun.h"
 #include "tests/host/testdatabase.h"
+#include "tests/reports/reportstest.h"
 
 namespace fin::test {
 namespace {
@@ -51,6 +58,101 @@ TEST_F(Cli, DemoReportsProgressInLinesAndTextOutputHasHeaders) {
     EXPECT_TRUE(run.out.startsWith("     Id  Broj")) << run.out.toStdString();
     ASSERT_EQ(run({"voucher", "show", "1"}), 0);
     EXPECT_TRUE(run.out.contains("R.b.  Konto")) << run.out.toStdString();
+}
+
+// The closing and opening commands on a small year 2024.
+class CloseCli : public TReportsTest {
+protected:
+    void SetUp() override {
+        TReportsTest::SetUp();
+        if (HasFatalFailure())
+            return;
+        qputenv("FINANSIJE_DB_NAME", DatabaseName().toUtf8());
+        TDBIniFile(&Db()).WriteInteger("Financial", "FinancialYear", 2024);
+        for (const char* code : {"5990", "7000", "7100", "7300"}) {
+            OldAccount(code, code);
+            NewAccount(code, code);
+        }
+        goods = NewAccount("5010", "Roba");
+        bank = NewAccount("2410", "Tekući račun");
+    }
+    QJsonDocument Json() {
+        QJsonParseError error;
+        const QJsonDocument doc = QJsonDocument::fromJson(run.out.toUtf8(), &error);
+        EXPECT_EQ(error.error, QJsonParseError::NoError) << run.out.toStdString();
+        return doc;
+    }
+
+    TCliRun run;
+    qint64 goods = 0, bank = 0;
+};
+
+TEST_F(CloseCli, ClosingAndOpeningTellWhatTheyWrote) {
+    EXPECT_EQ(run({"close", "class", "8"}), 2);
+    EXPECT_EQ(run({"close", "class"}), 2);
+    EXPECT_EQ(run({"close", "year", "5"}), 2);
+    EXPECT_EQ(run({"close", "all", "--date", "2024-12-31"}), 2);
+    ASSERT_EQ(run({"close", "class", "--help"}), 0);
+    EXPECT_TRUE(run.out.contains("7100")) << run.out.toStdString();
+
+    // Nothing registered yet: the message, and nothing written.
+    EXPECT_EQ(run({"close", "class", "5"}), 1);
+    EXPECT_EQ(run.err, res::CLOSE_OPEN_NO_ACC + "\n");
+    EXPECT_EQ(Count("precept"), 0);
+
+    const qint64 v = Voucher(QDate(2024, 3, 1));
+    Line(v, goods, 100, 0);
+    Line(v, bank, 0, 100);
+    ASSERT_EQ(run({"close", "class", "5", "--date", "30.12.2024", "--json"}), 0)
+        << run.err.toStdString();
+    const QJsonObject five = Json().object();
+    EXPECT_EQ(five["outcome"].toString(), "written");
+    EXPECT_EQ(five["description"].toString(), "Zatvaranje klase \"5\"");
+    EXPECT_EQ(five["preceptdate"].toString(), "2024-12-30");
+    const qint64 id = five["preceptid"].toInteger();
+    QJsonArray stored;
+    for (const auto& row :
+         Db().Select("SELECT preceptitemid FROM preceptitem WHERE preceptid = ? ORDER BY sort",
+                     {id})
+             .rows)
+        stored.append(row[0].toLongLong());
+    EXPECT_EQ(five["items"].toArray(), stored);
+    EXPECT_EQ(stored.size(), 4);  // the expense, the contra line and two transfers
+    EXPECT_EQ(
+        Db().SelectValue("SELECT precepttypeid FROM precept WHERE preceptid = ?", {id}).toInt(),
+        27);
+
+    ASSERT_EQ(run({"close", "year"}), 0) << run.err.toStdString();
+    const QStringList rows = run.out.trimmed().split('\n');
+    ASSERT_EQ(rows.size(), 2) << run.out.toStdString();
+    EXPECT_TRUE(rows[0].trimmed().startsWith("Id  Broj")) << rows[0].toStdString();
+    EXPECT_TRUE(rows[1].contains("2024-12-31")) << rows[1].toStdString();
+    EXPECT_TRUE(rows[1].endsWith("Zatvaranje godine")) << rows[1].toStdString();
+
+    // Everything in order; the steps with nothing to close say so and do not stop the rest.
+    ASSERT_EQ(run({"close", "all", "--json"}), 0) << run.err.toStdString();
+    const QJsonArray all = Json().array();
+    ASSERT_EQ(all.size(), 5);
+    QStringList outcomes;
+    for (const auto& r : all)
+        outcomes << r.toObject()["outcome"].toString();
+    EXPECT_EQ(outcomes, QStringList({"written", "noaccounts", "noaccounts", "written", "written"}));
+    EXPECT_EQ(all[4].toObject()["preceptdate"].toString(), "2025-01-01");
+    EXPECT_TRUE(run.err.contains("Zatvaranje klase \"6\": " + res::CLOSE_OPEN_NO_ACC))
+        << run.err.toStdString();
+    // The year was closed on the same day before and that voucher still waits; class 5's
+    // first voucher has another date.
+    EXPECT_EQ(run.err.count(" već postoji i nije proknjižen"), 1) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains("Zatvaranje godine: nalog sa datumom 31.12.2024. već postoji"))
+        << run.err.toStdString();
+    EXPECT_EQ(Count("precept"), 6);
+
+    EXPECT_EQ(run({"open", "year", "--date", "31.2.2025"}), 1);
+    EXPECT_EQ(run({"open", "year", "--date", "31.12.2024"}), 1);
+    EXPECT_TRUE(run.err.startsWith("Otvaranje godine: datum 31.12.2024. nije u 2025. godini"))
+        << run.err.toStdString();
+    EXPECT_EQ(run({"close", "class", "5", "--date", "2025-01-01"}), 1);
+    EXPECT_EQ(Count("precept"), 6);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include "console/demo/demo.h"
 #include "host/common/rounding.h"
+#include "host/data/dataset.h"
 #include "reports/balanceplan.h"
 #include "tests/reports/reportstest.h"
 
@@ -472,39 +473,45 @@ TEST(BalancePlan, PeriodClassListsAndBadInput) {
     EXPECT_FALSE(standard.Accepts(QString()));
 }
 
-TEST(BalanceTables, FillingReplacesTheRowsAndTheGridsStillCannotChangeThem) {
-    TBalanceRow bank = TBalanceRow::Of("241", "Tekući računi", TBalanceSums{1000, 0, 1300, 700});
-    bank.groupdescription = kSyntheticGroupCaption;
-    bank.itemid = 1;
-    TDataSet trial("TrialBalance");
-    DeclareTrialBalanceTable(trial, true);
-    FillBalanceTable(trial, {bank, bank});
-    FillBalanceTable(trial, {bank});
-    ASSERT_EQ(trial.RecordCount(), 1);
-    EXPECT_TRUE(trial.ReadOnly());
-    EXPECT_THROW(trial.Edit(), TError);
-    EXPECT_EQ(trial.FieldByName("number").AsString(), "241");
-    EXPECT_DOUBLE_EQ(trial.FieldByName("startbalance").AsFloat(), 1000);
-    EXPECT_DOUBLE_EQ(trial.FieldByName("yeardebit").AsFloat(), 300);
-    EXPECT_DOUBLE_EQ(trial.FieldByName("yearbalance").AsFloat(), -400);
-    EXPECT_DOUBLE_EQ(trial.FieldByName("totalbalance").AsFloat(), 600);
-    EXPECT_EQ(trial.FieldByName("groupdescription").AsString(), kSyntheticGroupCaption);
-    EXPECT_EQ(trial.FieldByName("itemid").AsInteger(), 1);
+TEST(BalanceTables, FillReplacesTheRowsThatStayReadOnly) {
+    TBalanceSums sums;
+    sums.openDebit = 100;
+    sums.debit = 250;
+    sums.credit = 400;
+    TBalanceRow account = TBalanceRow::Of("2040", "Kupci", sums);
+    account.groupdescription = kAnalyticGroupCaption;
+    account.itemid = 1;
+    TBalanceRow cls = TBalanceRow::Of("2", "Klasa 2", sums);
+    cls.groupdescription = kClassGroupCaption;
+    cls.itemid = 2;
 
-    TBalanceRow total;
-    total.name = kTotalCaption;
-    total.totalbalancedebit = 600;
-    total.groupdescription = kClassGroupCaption;
-    total.itemid = 2;
-    TDataSet closing("ClosingSheet");
+    TDataSet trial;
+    DeclareTrialBalanceTable(trial, false);
+    FillBalanceTable(trial, {account, cls});
+    ASSERT_EQ(trial.RecordCount(), 2);
+    EXPECT_EQ(trial.RecNo(), 1);
+    EXPECT_EQ(trial.FieldByName("number").AsString(), "2040");
+    EXPECT_DOUBLE_EQ(trial.FieldByName("yeardebit").AsFloat(), 150);
+    EXPECT_DOUBLE_EQ(trial.FieldByName("totalbalance").AsFloat(), -150);
+    EXPECT_EQ(trial.FieldByName("totalbalance").DisplayText(), "-150,00");
+    EXPECT_FALSE(trial.FieldByName("itemid").Visible());
+    // The rows are the report's: nobody else adds or changes one.
+    EXPECT_TRUE(trial.ReadOnly());
+    EXPECT_THROW(trial.Append(), TError);
+    FillBalanceTable(trial, {cls});
+    ASSERT_EQ(trial.RecordCount(), 1);
+    EXPECT_EQ(trial.FieldByName("groupdescription").AsString(), kClassGroupCaption);
+    FillBalanceTable(trial, {});
+    EXPECT_TRUE(trial.IsEmpty());
+
+    // The closing sheet's balance on its side.
+    TDataSet closing;
     DeclareClosingSheetTable(closing);
-    FillBalanceTable(closing, {bank, total});
-    EXPECT_EQ(closing.FindField("startbalance"), nullptr);
-    EXPECT_DOUBLE_EQ(closing.FieldByName("totalbalancedebit").AsFloat(), 600);
-    EXPECT_DOUBLE_EQ(closing.FieldByName("totalbalancecredit").AsFloat(), 0);
-    closing.Last();
-    EXPECT_EQ(closing.FieldByName("name").AsString(), kTotalCaption);
-    EXPECT_EQ(closing.FieldByName("itemid").AsInteger(), 2);
+    FillBalanceTable(closing, {account});
+    EXPECT_DOUBLE_EQ(closing.FieldByName("totalbalancedebit").AsFloat(), 0);
+    EXPECT_DOUBLE_EQ(closing.FieldByName("totalbalancecredit").AsFloat(), 150);
+    EXPECT_FALSE(closing.FindField("totalbalance"));
+    EXPECT_TRUE(closing.ReadOnly());
 }
 
 }  // namespace

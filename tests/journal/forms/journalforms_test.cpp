@@ -4,13 +4,18 @@
 #include "accounts/accountform.h"
 #include "accounts/newaccountingchartform.h"
 #include "host/common/captions.h"
+#include "host/data/dbinifile.h"
 #include "host/data/query.h"
 #include "host/forms/datasetmodel.h"
+#include "journal/closingcaptions.h"
+#include "journal/bulkcaptions.h"
 #include "journal/financialdetailform.h"
 #include "journal/financialviewerform.h"
 #include "journal/journalcaptions.h"
+#include "journal/mergeform.h"
 #include "ledger/ledgercaptions.h"
 #include "posting/financialiniform.h"
+#include "reports/forms/financialbalanceform.h"
 #include "tests/reports/reportstest.h"
 
 namespace fin::test {
@@ -71,9 +76,16 @@ TEST_F(JournalForms, TheListOffersEveryCommandWithItsShortcut) {
     EXPECT_FALSE(newChart->isVisible());
     check("AutoClose5", "Zatvaranje klase \"5\"", "");
     // Commands whose work comes later are there, but cannot run yet.
-    for (const char* later :
-         {"AutoClose5", "AutoRegisterAll", "PrintMore", "FinancialBalanceAction"})
+    for (const char* later : {"PrintMore", "FinancialLogAction"})
         EXPECT_FALSE(viewer.Command(QString::fromLatin1(later))->isEnabled()) << later;
+    for (QAction* closing : {viewer.AutoClose5, viewer.AutoClose6, viewer.AutoClose7,
+                             viewer.AutoCloseYear, viewer.AutoOpenYear})
+        EXPECT_TRUE(closing->isEnabled()) << closing->objectName().toStdString();
+    // Hidden, so the toolkit reports it disabled; it still runs when triggered.
+    EXPECT_FALSE(viewer.AutoCloseOpenAction->isVisible());
+    for (const char* ready :
+         {"AutoRegisterAll", "AutoRegisterCommissionOut", "AutoRoundAll", "MergePerceptsAction"})
+        EXPECT_TRUE(viewer.Command(QString::fromLatin1(ready))->isEnabled()) << ready;
     EXPECT_TRUE(viewer.AutoContingSetToDateAction->isEnabled());
     QStringList menus;
     for (QAction* a : viewer.AutoContingMenu->actions())
@@ -140,6 +152,28 @@ TEST_F(JournalForms, NewChartOfAccountsOpensTheMappingScreen) {
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(listed, 1);
     EXPECT_TRUE(viewer.findChildren<TNewAccountingChartForm*>().isEmpty());
+    EXPECT_TRUE(ui.Shown().empty()) << ui.LastText().toStdString();
+}
+
+TEST_F(JournalForms, BalancesOpenTheBalanceScreenWhichFreesItselfOnClose) {
+    TFinancialViewerForm viewer(*dm);
+    QAction* command = viewer.Command("FinancialBalanceAction");
+    ASSERT_NE(command, nullptr);
+    EXPECT_TRUE(command->isEnabled());
+    QString title;
+    SetModalRunner([&](QDialog& dialog) {
+        auto* form = qobject_cast<TFinancialBalanceForm*>(&dialog);
+        EXPECT_NE(form, nullptr);
+        if (!form)
+            return 0;
+        title = form->windowTitle();
+        form->CloseButton->click();
+        return dialog.result();
+    });
+    command->trigger();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(title, "Bilansi");
+    EXPECT_TRUE(viewer.findChildren<TFinancialBalanceForm*>().isEmpty());
     EXPECT_TRUE(ui.Shown().empty()) << ui.LastText().toStdString();
 }
 
@@ -219,6 +253,59 @@ TEST_F(JournalForms, SearchListDeleteAndTheEditor) {
     EXPECT_TRUE(ui.Unexpected().isEmpty()) << ui.Unexpected().join('|').toStdString();
 }
 
+TEST_F(JournalForms, ClosingCommandsRefuseAFilteredListAndShowTheirVoucher) {
+    const qint64 goods = NewAccount("5010", "Roba");
+    for (const char* code : {"5990", "7000", "7100", "7300"}) {
+        OldAccount(code, code);
+        NewAccount(code, code);
+    }
+    const qint64 v = Voucher(QDate(2024, 3, 1));
+    Line(v, goods, 100, 0);
+    Line(v, bank, 0, 100);
+    TFinancialViewerForm viewer(*dm);
+    TQuery& list = dm->PreceptZQ();
+    list.Open();
+    list.SetOnFilterRecord([](TDataSet&) { return true; });
+    list.SetFiltered(true);
+    for (QAction* closing : {viewer.AutoClose5, viewer.AutoOpenYear, viewer.AutoCloseOpenAction}) {
+        const size_t before = ui.Shown().size();
+        closing->trigger();
+        ASSERT_EQ(ui.Shown().size(), before + 1) << closing->objectName().toStdString();
+        EXPECT_EQ(ui.Shown().back().type, TMessageType::Warning);
+        EXPECT_EQ(ui.LastText(), res::AUTO_CONTER_FILTER_WRN);
+    }
+    EXPECT_EQ(Count("precept"), 1);
+    list.SetFiltered(false);
+
+    // The voucher joins the list as its current row.
+    viewer.AutoClose5->trigger();
+    EXPECT_EQ(Count("precept"), 2);
+    EXPECT_EQ(list.RecordCount(), 1);
+    EXPECT_EQ(viewer.DBG->currentIndex().row(), 0);
+    EXPECT_EQ(viewer.Model()->index(0, 5).data().toString(), "Zatvaranje klase \"5\"");
+
+    // Everything in order: class 5 once more (with a word about the first voucher), nothing
+    // in classes 6 and 7, then the year and the next one.
+    const size_t before = ui.Shown().size();
+    viewer.AutoCloseOpenAction->trigger();
+    QStringList shown;
+    for (size_t i = before; i < ui.Shown().size(); ++i)
+        shown << ui.Shown()[i].text.left(22);
+    EXPECT_EQ(shown, QStringList({"Zatvaranje klase \"5\": ", res::CLOSE_OPEN_NO_ACC.left(22),
+                                  res::CLOSE_OPEN_NO_ACC.left(22)}));
+    QStringList written;
+    for (const auto& row :
+         Db().Select("SELECT description FROM precept WHERE preceptid > ? ORDER BY preceptid", {v})
+             .rows)
+        written << row[0].toString();
+    EXPECT_EQ(written, QStringList({"Zatvaranje klase \"5\"", "Zatvaranje klase \"5\"",
+                                    "Zatvaranje godine", "Otvaranje godine"}));
+    EXPECT_EQ(list.RecordCount(), 4);
+    EXPECT_EQ(viewer.DBG->currentIndex().row(), 3);
+    EXPECT_EQ(list.FieldByName("description").AsString(), "Otvaranje godine");
+    EXPECT_TRUE(ui.Unexpected().isEmpty());
+}
+
 TEST_F(JournalForms, EditorKeepsWrongTextPicksAccountsAndOpensTheCopy) {
     const qint64 id = AddPrecept(type, QDate(2024, 3, 1), "E-1");
     Line(id, bank, 7, 0);
@@ -276,6 +363,146 @@ TEST_F(JournalForms, EditorKeepsWrongTextPicksAccountsAndOpensTheCopy) {
     EXPECT_EQ(
         Db().SelectValue("SELECT COUNT(*) FROM preceptitem WHERE preceptid = ?", {opened}).toInt(),
         1);
+}
+
+TEST_F(JournalForms, BulkRegisteringAndRoundingRunFromTheMenusEvenOnAFilteredList) {
+    const qint64 balanced = AddPrecept(type, QDate(2024, 3, 1), "B-1");
+    Line(balanced, bank, 10, 0);
+    Line(balanced, NewAccount("134900"), 0, 9.98);
+    TFinancialViewerForm viewer(*dm);
+    TQuery& list = dm->PreceptZQ();
+    list.Open();
+    list.SetOnFilterRecord([](TDataSet&) { return true; });
+    list.SetFiltered(true);
+    QMenu* rounding = nullptr;
+    QMenu* registering = nullptr;
+    for (QAction* a : viewer.AutoContingMenu->actions()) {
+        if (a->text() == "Zaokruži neuravnotežene naloge")
+            rounding = a->menu();
+        if (a->text() == "Proknjiži uravnotežene naloge")
+            registering = a->menu();
+    }
+    ASSERT_NE(rounding, nullptr);
+    ASSERT_NE(registering, nullptr);
+    EXPECT_EQ(rounding->actions(), QList<QAction*>({viewer.AutoRoundAll}));
+    QStringList captions;
+    for (const QAction* a : registering->actions())
+        captions << (a->isSeparator() ? QStringLiteral("-") : a->text());
+    EXPECT_EQ(captions,
+              QStringList({"Svi", "-", "Kalkulacija", "Interni prenos", "Račun", "Maloprodaja", "-",
+                           "Avansni račun", "-", "Nivelacija", "-", "Otpis", "-", "Trebovanje", "-",
+                           "Ulaz robe u komision", "Odjava robe"}));
+
+    // A type of its own registers nothing of the test type.
+    viewer.Command("AutoRegisterReceipt")->trigger();
+    EXPECT_EQ(ui.LastText(), res::AUTO_REGISTER_INF.arg(0));
+    viewer.AutoRoundAll->trigger();
+    EXPECT_EQ(ui.LastText(), res::AUTO_ROUND_INF.arg(1));
+    viewer.Command("AutoRegisterAll")->trigger();
+    EXPECT_EQ(ui.LastText(), res::AUTO_REGISTER_INF.arg(1));
+    EXPECT_EQ(ui.Shown().back().type, TMessageType::Information);
+    EXPECT_EQ(
+        Db().SelectValue("SELECT status FROM precept WHERE preceptid = ?", {balanced}).toString(),
+        "p");
+    // A refusal shows as an error box.
+    TDBIniFile(&Db()).WriteString("AutoRegister", "ExceptTypes", "x");
+    viewer.Command("AutoRegisterAll")->trigger();
+    EXPECT_EQ(ui.Shown().back().type, TMessageType::Error);
+    EXPECT_TRUE(ui.LastText().contains("ExceptTypes"));
+}
+
+TEST_F(JournalForms, MergeDialogProposesThePeriodAndTheEditorOpensOnTheGroupVoucher) {
+    const qint64 receipts = AddType("01", "Kalkulacija");
+    for (int day : {1, 2}) {
+        const qint64 id =
+            AddPrecept(receipts, QDate(2024, 3, day), QStringLiteral("K-%1").arg(day));
+        Line(id, bank, day, 0);
+    }
+
+    // Today in another year is moved into the financial year; 29 February becomes the 28th.
+    dm->Options().FinancialYear = 2023;
+    dm->Today = [] { return QDate(2024, 2, 29); };
+    {
+        TMergeForm form(*dm);
+        EXPECT_EQ(form.windowTitle(), "Spajanje naloga");
+        EXPECT_EQ(form.ToDTP->date(), QDate(2023, 2, 28));
+        EXPECT_EQ(form.FromDTP->date(), QDate(2023, 2, 27));
+        EXPECT_EQ(form.TypeCB->currentIndex(), 0);
+        EXPECT_EQ(form.TypeCB->currentText(), "1 - Ulazne fakture");
+        EXPECT_EQ(form.TypeCB->itemData(form.TypeCB->count() - 1).toLongLong(), receipts);
+        EXPECT_EQ(form.TypeCB->itemText(form.TypeCB->count() - 1), "01 - Kalkulacija");
+        EXPECT_EQ(form.NoticeLabel->text(), res::MERGE_NOTICE);
+        EXPECT_TRUE(form.NoticeLabel->font().bold());
+        EXPECT_EQ(form.OKButton->text(), "&U redu");
+        EXPECT_TRUE(form.OKButton->isDefault());
+        EXPECT_EQ(form.CancelButton->text(), "&Otkaži");
+        EXPECT_FALSE(form.MergeResult());
+    }
+    dm->Options().FinancialYear = 2024;
+    dm->Today = [] { return QDate(2024, 7, 10); };
+    {
+        TMergeForm form(*dm);
+        EXPECT_EQ(form.ToDTP->date(), QDate(2024, 7, 10));
+        EXPECT_EQ(form.FromDTP->date(), QDate(2024, 7, 9));
+    }
+
+    TFinancialViewerForm viewer(*dm);
+    qint64 edited = 0;
+    int dialogs = 0;
+    SetModalRunner([&](QDialog& dialog) {
+        ++dialogs;
+        if (auto* merge = qobject_cast<TMergeForm*>(&dialog)) {
+            merge->TypeCB->setCurrentIndex(merge->TypeCB->findData(receipts));
+            // A period that ends before it starts is refused, and the dialog stays.
+            merge->FromDTP->setDate(QDate(2024, 3, 31));
+            merge->ToDTP->setDate(QDate(2024, 3, 1));
+            merge->OKButton->click();
+            EXPECT_EQ(ui.Shown().back().type, TMessageType::Error);
+            EXPECT_EQ(merge->result(), 0);
+            merge->FromDTP->setDate(QDate(2024, 3, 1));
+            merge->ToDTP->setDate(QDate(2024, 3, 31));
+            merge->OKButton->click();
+            EXPECT_TRUE(merge->MergeResult());
+            return dialog.result();
+        }
+        auto& editor = dynamic_cast<TFinancialDetailForm&>(dialog);
+        edited = editor.Editor().Header().FieldByName("preceptid").AsInteger();
+        EXPECT_EQ(editor.Editor().Lines().RecordCount(), 2);
+        editor.reject();
+        return dialog.result();
+    });
+    viewer.MergePerceptsAction->trigger();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(dialogs, 2);
+    const qint64 group =
+        Db().SelectValue("SELECT preceptid FROM precept WHERE precepttypeid = 30").toLongLong();
+    EXPECT_GT(group, 0);
+    EXPECT_EQ(edited, group);
+    EXPECT_FALSE(dm->PreceptOpen);
+
+    // Nothing left to merge: the message, and no editor.
+    dialogs = 0;
+    SetModalRunner([&](QDialog& dialog) {
+        ++dialogs;
+        auto& merge = dynamic_cast<TMergeForm&>(dialog);
+        merge.TypeCB->setCurrentIndex(merge.TypeCB->findData(receipts));
+        merge.FromDTP->setDate(QDate(2024, 3, 1));
+        merge.ToDTP->setDate(QDate(2024, 3, 31));
+        merge.OKButton->click();
+        return dialog.result();
+    });
+    viewer.MergePerceptsAction->trigger();
+    EXPECT_EQ(dialogs, 1);
+    EXPECT_EQ(ui.LastText(), res::MERGE_NO_PERC);
+    // Cancelled: nothing at all.
+    SetModalRunner([&](QDialog& dialog) {
+        dynamic_cast<TMergeForm&>(dialog).CancelButton->click();
+        return dialog.result();
+    });
+    const size_t shown = ui.Shown().size();
+    viewer.MergePerceptsAction->trigger();
+    EXPECT_EQ(ui.Shown().size(), shown);
+    EXPECT_TRUE(ui.Unexpected().isEmpty()) << ui.Unexpected().join('|').toStdString();
 }
 
 }  // namespace
