@@ -4,6 +4,7 @@
 
 #include "accounts/accountscaptions.h"
 #include "accounts/newchart.h"
+#include "bench/sessionstatus.h"
 #include "console/demo/demo.h"
 #include "host/data/dbinifile.h"
 #include "host/data/query.h"
@@ -312,16 +313,9 @@ TEST_F(NewChart, TheDemoLedgerMovesByRecommendationInAFewStatements) {
     t.LoadOldAccounts();
     ASSERT_GT(t.OldAccounts().RecordCount(), 20);
 
-    auto questions = [&] {
-        return Db()
-            .SelectValue(
-                "SELECT VARIABLE_VALUE FROM information_schema.SESSION_STATUS WHERE "
-                "VARIABLE_NAME = 'QUESTIONS'")
-            .toLongLong();
-    };
-    const qint64 before = questions();
+    const qint64 before = Questions(Db());
     const TChartTransferResult r = t.TransferRecommended();
-    const qint64 statements = questions() - before - 1;
+    const qint64 statements = Questions(Db()) - before - 1;
     EXPECT_GT(r.accounts, 20);
     EXPECT_GT(r.lines, 100);
     EXPECT_LE(statements, r.accounts);
