@@ -12,11 +12,13 @@
 #include <functional>
 #include <vector>
 
+#include "bench/benchutil.h"
 #include "console/demo/demo.h"
 #include "host/common/textformat.h"
 #include "host/db/connection.h"
 #include "ledger/financialdm.h"
 #include "reports/balanceplan.h"
+#include "reports/statements.h"
 #include "reports/trialbalance.h"
 
 namespace fin {
@@ -27,52 +29,12 @@ constexpr double kGoal = 1.5;
 constexpr int kBothChartsYear = 2014;
 const QString kBothChartsDatabase = QStringLiteral("finbalance_2014");
 
-QTextStream& Out() {
-    static QTextStream out(stdout);
-    return out;
-}
-
-QString Num(double v, const char* pattern = "#,##0") {
-    return FormatFloat(QString::fromLatin1(pattern), v, TNumberStyle::Display);
-}
-
-double Ms(std::chrono::steady_clock::time_point since) {
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - since)
-        .count();
-}
-
-// Statements this session sent, as the server counts them (this one included).
-qint64 Questions(TConnection& c) {
-    return c
-        .SelectValue(QStringLiteral("SELECT VARIABLE_VALUE FROM information_schema."
-                                    "SESSION_STATUS WHERE VARIABLE_NAME = 'QUESTIONS'"))
-        .toLongLong();
-}
-
-TConnectionSettings On(const QString& database) {
-    TConnectionSettings s = TConnectionSettings::FromEnvironment();
-    s.database = database;
-    return s;
-}
-
 // The year with both charts, made once and kept, as large as the bench's own.
 void PrepareBothCharts(int vouchers) {
-    TConnectionSettings server = TConnectionSettings::FromEnvironment();
-    server.database.clear();
-    TConnection admin(server);
-    admin.Open();
-    if (admin
-            .SelectValue(QStringLiteral("SELECT COUNT(*) FROM information_schema.SCHEMATA WHERE "
-                                        "SCHEMA_NAME = ?"),
-                         {kBothChartsDatabase})
-            .toInt() > 0)
+    if (!CreateDatabaseOnce(
+            kBothChartsDatabase,
+            QStringLiteral("za %1. godinu, %2 naloga").arg(kBothChartsYear).arg(vouchers)))
         return;
-    Out() << "Pravim bazu " << kBothChartsDatabase << ": " << vouchers << " naloga za "
-          << kBothChartsYear << ". godinu (jednom)...\n";
-    Out().flush();
-    admin.ExecuteDirect(
-        QStringLiteral("CREATE DATABASE %1 CHARACTER SET utf8mb4 COLLATE utf8mb4_unicode_ci")
-            .arg(TConnection::QuoteIdentifier(kBothChartsDatabase)));
     TConnection c(On(kBothChartsDatabase));
     c.Open();
     TDemoOptions demo;
@@ -81,7 +43,7 @@ void PrepareBothCharts(int vouchers) {
     MakeDemoCompany(c, demo);
 }
 
-enum class TKind { Synthetic, Analytic, Closing, AnalyticClosing };
+enum class TKind { Synthetic, Analytic, Closing, AnalyticClosing, BalanceSheet, IncomeStatement };
 
 struct TCase {
     QString label;
@@ -97,11 +59,6 @@ struct TResult {
     qint64 floorRows = 0;
 };
 
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
 // Rounds alternate the report and its floor, after one of each to warm the server's caches
 // and the connection's prepared statements; the medians go into the table.
 std::vector<TResult> Measure(const QString& database, const std::vector<TCase>& cases, int rounds) {
@@ -116,19 +73,26 @@ std::vector<TResult> Measure(const QString& database, const std::vector<TCase>& 
     for (const TCase& k : cases) {
         TResult result;
         result.label = QStringLiteral("%1 (%2)").arg(k.label).arg(year);
-        auto report = [&] {
+        auto report = [&]() -> qsizetype {
             TBalanceReports reports(dm, k.chart, from, to, {});
+            // The statements: one pass too, of the chart's lines.
+            TStatements statements(c, from, to, {.financialYear = year});
+            const bool old = k.chart == TChart::Old;
             switch (k.kind) {
                 case TKind::Synthetic:
-                    return reports.SyntheticTrialBalance();
+                    return reports.SyntheticTrialBalance().size();
                 case TKind::Analytic:
-                    return reports.AnalyticTrialBalance();
+                    return reports.AnalyticTrialBalance().size();
                 case TKind::Closing:
-                    return reports.ClosingSheet();
+                    return reports.ClosingSheet().size();
                 case TKind::AnalyticClosing:
+                    return reports.AnalyticClosingSheet().size();
+                case TKind::BalanceSheet:
+                    return (old ? statements.OldBalanceSheet() : statements.BalanceSheet()).size();
+                case TKind::IncomeStatement:
                     break;
             }
-            return reports.AnalyticClosingSheet();
+            return (old ? statements.OldIncomeStatement() : statements.IncomeStatement()).size();
         };
         const QString floorSql = TLedgerPass::Statement(k.chart, k.kind == TKind::AnalyticClosing);
         auto floor = [&] { return c.Select(floorSql, {kOpeningTypeNumber, from, to}).rows.size(); };
@@ -138,7 +102,7 @@ std::vector<TResult> Measure(const QString& database, const std::vector<TCase>& 
         for (int i = 0; i < rounds; ++i) {
             qint64 before = Questions(c);
             auto start = std::chrono::steady_clock::now();
-            result.rows = static_cast<int>(report().size());
+            result.rows = static_cast<int>(report());
             ms.push_back(Ms(start));
             result.statements = Questions(c) - before - 1;
 
@@ -181,11 +145,17 @@ int Run() {
         {caption(TBalanceReport::AnalyticTrialBalance), TChart::New, TKind::Analytic},
         {caption(TBalanceReport::ClosingSheet), TChart::New, TKind::Closing},
         {caption(TBalanceReport::AnalyticClosingSheet), TChart::New, TKind::AnalyticClosing},
+        {caption(TBalanceReport::BalanceSheet), TChart::New, TKind::BalanceSheet},
+        {caption(TBalanceReport::IncomeStatement), TChart::New, TKind::IncomeStatement},
     };
     const std::vector<TCase> oldChart{
         {caption(TBalanceReport::OldTrialBalance), TChart::Old, TKind::Synthetic},
         {caption(TBalanceReport::OldAnalyticTrialBalance), TChart::Old, TKind::Analytic},
         {caption(TBalanceReport::OldClosingSheet), TChart::Old, TKind::Closing},
+        {caption(TBalanceReport::OldBalanceSheet) + QStringLiteral(" - stari"), TChart::Old,
+         TKind::BalanceSheet},
+        {caption(TBalanceReport::OldIncomeStatement) + QStringLiteral(" - stari"), TChart::Old,
+         TKind::IncomeStatement},
     };
     Out() << "\nBilansi prema jednoj grupisanoj naredbi prolaza, samoj (medijana od " << rounds
           << " kruga)\n";

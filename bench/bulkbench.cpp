@@ -12,7 +12,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "bench/sessionstatus.h"
+#include "bench/benchutil.h"
 #include "console/demo/demo.h"
 #include "host/common/textformat.h"
 #include "host/db/connection.h"
@@ -26,23 +26,8 @@ namespace {
 constexpr int kYear = 2024;
 const QString kDatabase = QStringLiteral("finbulk");
 
-QTextStream& Out() {
-    static QTextStream out(stdout);
-    return out;
-}
-
-QString Num(double v, const char* pattern = "#,##0") {
-    return FormatFloat(QString::fromLatin1(pattern), v, TNumberStyle::Display);
-}
-
 double Seconds(std::chrono::steady_clock::time_point since) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
-}
-
-TConnectionSettings On(const QString& database) {
-    TConnectionSettings s = TConnectionSettings::FromEnvironment();
-    s.database = database;
-    return s;
 }
 
 // The jobs' count messages are kept, not printed.
@@ -59,21 +44,8 @@ public:
 };
 
 void Prepare(int vouchers) {
-    TConnectionSettings server = TConnectionSettings::FromEnvironment();
-    server.database.clear();
-    TConnection admin(server);
-    admin.Open();
-    if (admin
-            .SelectValue(QStringLiteral("SELECT COUNT(*) FROM information_schema.SCHEMATA WHERE "
-                                        "SCHEMA_NAME = ?"),
-                         {kDatabase})
-            .toInt() > 0)
+    if (!CreateDatabaseOnce(kDatabase, QStringLiteral("sa %1 naloga").arg(vouchers)))
         return;
-    Out() << "Pravim bazu " << kDatabase << " sa " << vouchers << " naloga (jednom)...\n";
-    Out().flush();
-    admin.ExecuteDirect(QStringLiteral("CREATE DATABASE %1 CHARACTER SET utf8mb4 COLLATE "
-                                       "utf8mb4_unicode_ci")
-                            .arg(TConnection::QuoteIdentifier(kDatabase)));
     TConnection c(On(kDatabase));
     c.Open();
     TDemoOptions demo;

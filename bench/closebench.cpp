@@ -9,6 +9,7 @@
 #include <chrono>
 #include <vector>
 
+#include "bench/benchutil.h"
 #include "console/demo/demo.h"
 #include "host/common/textformat.h"
 #include "host/data/query.h"
@@ -21,25 +22,8 @@
 namespace fin {
 namespace {
 
-QTextStream& Out() {
-    static QTextStream out(stdout);
-    return out;
-}
-
-QString Num(double v, const char* pattern = "#,##0") {
-    return FormatFloat(QString::fromLatin1(pattern), v, TNumberStyle::Display);
-}
-
 double Seconds(std::chrono::steady_clock::time_point since) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
-}
-
-// Statements this session sent, as the server counts them (this one included).
-qint64 Questions(TConnection& c) {
-    return c
-        .SelectValue(QStringLiteral("SELECT VARIABLE_VALUE FROM information_schema."
-                                    "SESSION_STATUS WHERE VARIABLE_NAME = 'QUESTIONS'"))
-        .toLongLong();
 }
 
 // Keeps what a job says instead of showing it.
@@ -62,11 +46,6 @@ struct TMeasure {
     QString refusal;
 };
 
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0 : v[v.size() / 2];
-}
-
 void Forget(TConnection& c, qint64 preceptId) {
     TTransaction t(c);
     c.Execute(QStringLiteral("DELETE FROM preceptitem WHERE preceptid = ?"), {preceptId});
@@ -85,21 +64,8 @@ TConnectionSettings Settings() {
 }
 
 void Prepare() {
-    TConnectionSettings server = TConnectionSettings::FromEnvironment();
-    server.database.clear();
-    TConnection admin(server);
-    admin.Open();
-    if (admin
-            .SelectValue(QStringLiteral("SELECT COUNT(*) FROM information_schema.SCHEMATA WHERE "
-                                        "SCHEMA_NAME = ?"),
-                         {kDatabase})
-            .toInt() > 0)
+    if (!CreateDatabaseOnce(kDatabase))
         return;
-    Out() << "Pravim bazu " << kDatabase << " (jednom)...\n";
-    Out().flush();
-    admin.ExecuteDirect(QStringLiteral("CREATE DATABASE %1 CHARACTER SET utf8mb4 COLLATE "
-                                       "utf8mb4_unicode_ci")
-                            .arg(TConnection::QuoteIdentifier(kDatabase)));
     TConnection c(Settings());
     c.Open();
     TDemoOptions demo;

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "accounts/accountbrowser.h"
+#include "bench/benchutil.h"
 #include "bench/processstatus.h"
 #include "host/common/rounding.h"
 #include "host/common/textformat.h"
@@ -62,11 +63,6 @@ const QString kCardFloorSql = QStringLiteral(
     "JOIN precepttype pt ON p.precepttypeid = pt.precepttypeid "
     "WHERE p.status = 'p' AND p.preceptdate BETWEEN ? AND ? AND pi.accountnewid = ? "
     "ORDER BY p.preceptdate, PreceptTypeNumber, p.number, pi.sort");
-
-QTextStream& Out() {
-    static QTextStream out(stdout);
-    return out;
-}
 
 // What every measurement reads; set up once before the first one runs.
 struct TLedger {
@@ -356,12 +352,6 @@ struct TMeasure {
     void (*work)(benchmark::State&);
     void (*floor)(benchmark::State&);
 };
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    const size_t n = values.size();
-    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
-}
 
 void Summary(const std::vector<TMeasure>& measures, const TCollectingReporter& reporter) {
     QTextStream& out = Out();

@@ -15,8 +15,8 @@
 #include <memory>
 #include <vector>
 
+#include "bench/benchutil.h"
 #include "bench/processstatus.h"
-#include "bench/sessionstatus.h"
 #include "console/demo/demo.h"
 #include "console/standins/bank.h"
 #include "host/common/textformat.h"
@@ -31,15 +31,6 @@ namespace fin {
 namespace {
 
 constexpr int kYear = 2024;
-
-QTextStream& Out() {
-    static QTextStream out(stdout);
-    return out;
-}
-
-QString Num(double v, const char* pattern = "#,##0") {
-    return FormatFloat(QString::fromLatin1(pattern), v, TNumberStyle::Display);
-}
 
 // CPU seconds this process has used so far.
 double CpuSeconds() {
@@ -98,30 +89,11 @@ struct TRound {
     std::vector<std::pair<int, qint64>> rss;
 };
 
-TConnectionSettings On(const QString& database) {
-    TConnectionSettings s = TConnectionSettings::FromEnvironment();
-    s.database = database;
-    return s;
-}
-
 // The company of a scale, made once and kept: the demo year with its documents, ten
 // thousand more waiting, the reference tables grown as the scale says.
 void Prepare(const TScale& scale, int documents) {
-    TConnectionSettings server = TConnectionSettings::FromEnvironment();
-    server.database.clear();
-    TConnection admin(server);
-    admin.Open();
-    if (admin
-            .SelectValue(QStringLiteral("SELECT COUNT(*) FROM information_schema.SCHEMATA WHERE "
-                                        "SCHEMA_NAME = ?"),
-                         {scale.database})
-            .toInt() > 0)
+    if (!CreateDatabaseOnce(scale.database))
         return;
-    Out() << "Pravim bazu " << scale.database << " (jednom)...\n";
-    Out().flush();
-    admin.ExecuteDirect(QStringLiteral("CREATE DATABASE %1 CHARACTER SET utf8mb4 COLLATE "
-                                       "utf8mb4_unicode_ci")
-                            .arg(TConnection::QuoteIdentifier(scale.database)));
     TConnection c(On(scale.database));
     c.Open();
     TDemoOptions demo;
@@ -219,20 +191,7 @@ void MeasureStatements(int rounds) {
     const QString database = QStringLiteral("finpost_statements");
     const int sizes[] = {250, 500, 1000, 2000};
     {
-        TConnectionSettings server = TConnectionSettings::FromEnvironment();
-        server.database.clear();
-        TConnection admin(server);
-        admin.Open();
-        if (admin
-                .SelectValue(QStringLiteral("SELECT COUNT(*) FROM information_schema.SCHEMATA "
-                                            "WHERE SCHEMA_NAME = ?"),
-                             {database})
-                .toInt() == 0) {
-            Out() << "Pravim bazu " << database << " (jednom)...\n";
-            Out().flush();
-            admin.ExecuteDirect(QStringLiteral("CREATE DATABASE %1 CHARACTER SET utf8mb4 COLLATE "
-                                               "utf8mb4_unicode_ci")
-                                    .arg(TConnection::QuoteIdentifier(database)));
+        if (CreateDatabaseOnce(database)) {
             TConnection c(On(database));
             c.Open();
             TDemoOptions demo;

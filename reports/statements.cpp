@@ -654,6 +654,24 @@ TStatementRows TStatements::OldIncomeStatement() {
     return rows;
 }
 
+TStatementRows TStatements::Of(TStatementForm form) {
+    switch (form) {
+        case TStatementForm::BalanceSheet:
+            return BalanceSheet();
+        case TStatementForm::IncomeStatement:
+            return IncomeStatement();
+        case TStatementForm::OldBalanceSheet:
+            return OldBalanceSheet();
+        case TStatementForm::OldIncomeStatement:
+            return OldIncomeStatement();
+        case TStatementForm::CashFlow:
+            return CashFlow();
+        case TStatementForm::StatisticalAnnex:
+            return StatisticalAnnex();
+    }
+    return {};
+}
+
 // ---- Forms without values ------------------------------------------------------------------
 
 TStatementRows CashFlow() {

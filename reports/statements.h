@@ -46,6 +46,8 @@ public:
     TStatementRows IncomeStatement();
     TStatementRows OldBalanceSheet();
     TStatementRows OldIncomeStatement();
+    // Any form: the four above, or the cash flow and the annex, which have no values.
+    TStatementRows Of(TStatementForm form);
 
 private:
     const TLedgerPass& Pass(TChart chart);

@@ -443,42 +443,47 @@ void AddAmount(TDataSet& t, const char* name, const char* label) {
 
 }  // namespace
 
-void DeclareTrialBalanceTable(TDataSet& t, bool synthetic) {
+namespace {
+
+// Code and name, the amounts in their order, and the hidden section text and row number.
+void DeclareBalanceTable(TDataSet& t, int numberSize,
+                         std::initializer_list<std::pair<const char*, const char*>> amounts) {
     if (t.FieldCount() > 0)
         return;
-    t.AddField(QStringLiteral("number"), TFieldType::String, synthetic ? 5 : 9,
-               QStringLiteral("Konto"));
+    t.AddField(QStringLiteral("number"), TFieldType::String, numberSize, QStringLiteral("Konto"));
     t.AddField(QStringLiteral("name"), TFieldType::String, 200, QStringLiteral("Ime"));
-    AddAmount(t, "startdebit", "Poč. stanje duguje");
-    AddAmount(t, "startcredit", "Poč. stanje potražuje");
-    AddAmount(t, "startbalance", "Poč. stanje saldo");
-    AddAmount(t, "yeardebit", "Promet duguje");
-    AddAmount(t, "yearcredit", "Promet potražuje");
-    AddAmount(t, "yearbalance", "Promet saldo");
-    AddAmount(t, "totaldebit", "Ukupno duguje");
-    AddAmount(t, "totalcredit", "Ukupno potražuje");
-    AddAmount(t, "totalbalance", "Ukupno saldo");
+    for (const auto& [name, label] : amounts)
+        AddAmount(t, name, label);
     t.AddField(QStringLiteral("groupdescription"), TFieldType::String, 50).SetVisible(false);
     t.AddField(QStringLiteral("itemid"), TFieldType::Integer).SetVisible(false);
     t.SetReadOnly(true);
 }
 
+}  // namespace
+
+void DeclareTrialBalanceTable(TDataSet& t, bool synthetic) {
+    DeclareBalanceTable(t, synthetic ? 5 : 9,
+                        {{"startdebit", "Poč. stanje duguje"},
+                         {"startcredit", "Poč. stanje potražuje"},
+                         {"startbalance", "Poč. stanje saldo"},
+                         {"yeardebit", "Promet duguje"},
+                         {"yearcredit", "Promet potražuje"},
+                         {"yearbalance", "Promet saldo"},
+                         {"totaldebit", "Ukupno duguje"},
+                         {"totalcredit", "Ukupno potražuje"},
+                         {"totalbalance", "Ukupno saldo"}});
+}
+
 void DeclareClosingSheetTable(TDataSet& t) {
-    if (t.FieldCount() > 0)
-        return;
-    t.AddField(QStringLiteral("number"), TFieldType::String, 9, QStringLiteral("Konto"));
-    t.AddField(QStringLiteral("name"), TFieldType::String, 200, QStringLiteral("Ime"));
-    AddAmount(t, "startdebit", "Poč. stanje duguje");
-    AddAmount(t, "startcredit", "Poč. stanje potražuje");
-    AddAmount(t, "yeardebit", "Promet duguje");
-    AddAmount(t, "yearcredit", "Promet potražuje");
-    AddAmount(t, "totaldebit", "Ukupno duguje");
-    AddAmount(t, "totalcredit", "Ukupno potražuje");
-    AddAmount(t, "totalbalancedebit", "Saldo duguje");
-    AddAmount(t, "totalbalancecredit", "Saldo potražuje");
-    t.AddField(QStringLiteral("groupdescription"), TFieldType::String, 50).SetVisible(false);
-    t.AddField(QStringLiteral("itemid"), TFieldType::Integer).SetVisible(false);
-    t.SetReadOnly(true);
+    DeclareBalanceTable(t, 9,
+                        {{"startdebit", "Poč. stanje duguje"},
+                         {"startcredit", "Poč. stanje potražuje"},
+                         {"yeardebit", "Promet duguje"},
+                         {"yearcredit", "Promet potražuje"},
+                         {"totaldebit", "Ukupno duguje"},
+                         {"totalcredit", "Ukupno potražuje"},
+                         {"totalbalancedebit", "Saldo duguje"},
+                         {"totalbalancecredit", "Saldo potražuje"}});
 }
 
 void FillBalanceTable(TDataSet& t, const TBalanceRows& rows) {

@@ -5,6 +5,7 @@
 #include <QListWidget>
 #include <QPixmap>
 #include <QPushButton>
+#include <QTabWidget>
 #include <cstdio>
 #include <functional>
 
@@ -43,9 +44,10 @@ TConsoleOptions ParseOptions(const QStringList& arguments) {
             options.autoPost = true;
         else if (argument == QLatin1String("--new-chart"))
             options.newChart = true;
-        else if (argument == QLatin1String("--balance"))
+        else if (argument.section(QLatin1Char('='), 0, 0) == QLatin1String("--balance")) {
             options.balance = true;
-        else
+            options.balanceTab = argument.section(QLatin1Char('='), 1);
+        } else
             options.error = QStringLiteral("Nepoznata opcija: %1").arg(argument);
     }
     return options;
@@ -67,7 +69,9 @@ QString UsageText() {
         "                       modula i vrste dokumenta (npr. Dokument:R)\n"
         "  --new-chart          uz --screenshot: snimak prelaska na novi kontni plan (traži\n"
         "                       opciju TransitionToNewChartOfAccounts)\n"
-        "  --balance            uz --screenshot: snimak ekrana Bilansi posle \"Prikaži\"\n"
+        "  --balance[=KARTICA]  uz --screenshot: snimak ekrana Bilansi posle \"Prikaži\",\n"
+        "                       na kartici po imenu (npr. BalanceSheet, IncomeStatement,\n"
+        "                       CashFlow, StatisticalAnnex, OldBalanceSheet)\n"
         "  --help               ovo uputstvo\n");
 }
 
@@ -135,6 +139,15 @@ bool SaveScreenshot(TMainWindow& window, const TConsoleOptions& options,
                     show->click();
                     shown = true;
                 }
+                if (options.balanceTab.isEmpty())
+                    return;
+                auto* tabs = dialog.findChild<QTabWidget*>(QStringLiteral("PageControl"));
+                auto* page = dialog.findChild<QWidget*>(options.balanceTab + QStringLiteral("TS"));
+                if (tabs && page && tabs->indexOf(page) >= 0 &&
+                    tabs->isTabVisible(tabs->indexOf(page)))
+                    tabs->setCurrentWidget(page);
+                else
+                    shown = false;
             },
             [&] { command->trigger(); });
         return saved && shown;

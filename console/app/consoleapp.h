@@ -17,6 +17,7 @@ struct TConsoleOptions {
     bool autoPost = false;  // --auto: automatic posting of every waiting document first
     bool newChart = false;  // --new-chart: the picture is of the move to the new chart
     bool balance = false;   // --balance: the picture is of the balance screen, filled
+    QString balanceTab;     // the tab pictured, by its name (BalanceSheet, ...)
     bool help = false;
     QString error;  // wrong usage, in words for the user
 };

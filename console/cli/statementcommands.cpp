@@ -40,24 +40,6 @@ const TStatementKind kKinds[] = {
      TBalanceReport::StatisticalAnnex, "statisticki-aneks"},
 };
 
-TStatementRows Compute(TStatements& statements, TStatementForm form) {
-    switch (form) {
-        case TStatementForm::BalanceSheet:
-            return statements.BalanceSheet();
-        case TStatementForm::IncomeStatement:
-            return statements.IncomeStatement();
-        case TStatementForm::OldBalanceSheet:
-            return statements.OldBalanceSheet();
-        case TStatementForm::OldIncomeStatement:
-            return statements.OldIncomeStatement();
-        case TStatementForm::CashFlow:
-            return CashFlow();
-        case TStatementForm::StatisticalAnnex:
-            return StatisticalAnnex();
-    }
-    return {};
-}
-
 int Statement(const QStringList& raw, TCliContext& ctx) {
     TOptions o;
     if (!ParseOptions(raw, {"--from", "--to", "--thousands", "--format", "--output", "--xml"},
@@ -122,7 +104,7 @@ int Statement(const QStringList& raw, TCliContext& ctx) {
     TStatements statements(session.connection, start, end,
                            TStatementOptions::FromSettings(settings, year, thousands));
     const TStatementForm form = oldChart ? *kind->oldForm : kind->form;
-    const TStatementRows rows = Compute(statements, form);
+    const TStatementRows rows = statements.Of(form);
 
     if (xml) {
         const QString path = o.Value("--xml");

@@ -76,24 +76,6 @@ std::optional<TStatementForm> FormOf(R r) {
     }
 }
 
-TStatementRows ComputeStatement(TStatements& statements, TStatementForm form) {
-    switch (form) {
-        case TStatementForm::BalanceSheet:
-            return statements.BalanceSheet();
-        case TStatementForm::IncomeStatement:
-            return statements.IncomeStatement();
-        case TStatementForm::OldBalanceSheet:
-            return statements.OldBalanceSheet();
-        case TStatementForm::OldIncomeStatement:
-            return statements.OldIncomeStatement();
-        case TStatementForm::CashFlow:
-            return CashFlow();
-        case TStatementForm::StatisticalAnnex:
-            return StatisticalAnnex();
-    }
-    return {};
-}
-
 bool IsAnalyticTrialBalance(R r) {
     return r == R::AnalyticTrialBalance || r == R::OldAnalyticTrialBalance;
 }
@@ -242,6 +224,10 @@ QWidget* TFinancialBalanceForm::BuildPage(TBalanceReport report) {
     grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grid->verticalHeader()->setDefaultSectionSize(grid->fontMetrics().height() + 6);
     grid->verticalHeader()->setVisible(false);
+    // Titles of two words a line keep eleven columns on a screen.
+    grid->horizontalHeader()->setDefaultAlignment(Qt::AlignCenter |
+                                                  Qt::Alignment(Qt::TextWordWrap));
+    grid->horizontalHeader()->setMinimumHeight(2 * grid->fontMetrics().lineSpacing() + 10);
     pageLayout->addWidget(grid, 1);
     pages_[At(report)] = page;
     grids_[At(report)] = grid;
@@ -268,10 +254,6 @@ QWidget* TFinancialBalanceForm::BuildPage(TBalanceReport report) {
         grid->setModel(model);
         grid->setColumnWidth(0, 80);
         grid->setColumnWidth(1, 240);
-        // Titles of two words a line keep eleven columns on a screen.
-        grid->horizontalHeader()->setDefaultAlignment(Qt::AlignCenter |
-                                                      Qt::Alignment(Qt::TextWordWrap));
-        grid->horizontalHeader()->setMinimumHeight(2 * grid->fontMetrics().lineSpacing() + 10);
         for (int c = 2; c < model->columnCount(); ++c)
             grid->setColumnWidth(c, 108);
         tables_[At(report)] = std::move(table);
@@ -302,7 +284,7 @@ QWidget* TFinancialBalanceForm::BuildPage(TBalanceReport report) {
             grid->setColumnWidth(column, name == QLatin1String("Description")    ? 560
                                          : name == QLatin1String("AccountGroup") ? 150
                                          : name == QLatin1String("Index")        ? 60
-                                                                                 : 130);
+                                                                                 : 150);
         }
         tables_[At(report)] = std::move(table);
         models_[At(report)] = model;
@@ -441,7 +423,7 @@ void TFinancialBalanceForm::ShowButtonClick() {
                         continue;
                     if (!statements)
                         statements.emplace(dm_.Require(), from, to, statementOptions);
-                    statements_[i] = ComputeStatement(*statements, *form);
+                    statements_[i] = statements->Of(*form);
                     FillStatementTable(*tables_[i], statements_[i]);
                     filled[i] = true;
                     continue;
