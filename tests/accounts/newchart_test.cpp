@@ -4,7 +4,7 @@
 
 #include "accounts/accountscaptions.h"
 #include "accounts/newchart.h"
-#include "bench/sessionstatus.h"
+#include "bench/benchutil.h"
 #include "console/demo/demo.h"
 #include "host/data/dbinifile.h"
 #include "host/data/query.h"
