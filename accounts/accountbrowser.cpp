@@ -155,7 +155,7 @@ void TAccountBrowser::ComputeSubaccountValues() {
     subs.EnableControls();
 }
 
-bool TAccountBrowser::SubaccountNameLocate(const QString& text, bool fromFirst) {
+bool LocateByName(TDataSet& rows, const QString& field, const QString& text, bool fromFirst) {
     QString pattern = text;
     bool anchored = true;
     while (pattern.startsWith(QLatin1Char('%'))) {
@@ -165,19 +165,22 @@ bool TAccountBrowser::SubaccountNameLocate(const QString& text, bool fromFirst) 
     if (const int cut = pattern.indexOf(QLatin1Char('%')); cut >= 0)
         pattern.truncate(cut);
     pattern = pattern.toLower();
-    TQuery& subs = Subaccounts();
-    if (!subs.Active())
+    if (!rows.Active())
         return false;
-    const int name = subs.FieldByName(QStringLiteral("name")).Index();
-    const int start = fromFirst ? 1 : qMax(subs.RecNo(), 1);
-    for (int rec = start; rec <= subs.RecordCount(); ++rec) {
-        const QString candidate = subs.RecordValue(rec, name).toString().toLower();
+    const int column = rows.FieldByName(field).Index();
+    const int start = fromFirst ? 1 : qMax(rows.RecNo(), 1);
+    for (int rec = start; rec <= rows.RecordCount(); ++rec) {
+        const QString candidate = rows.RecordValue(rec, column).toString().toLower();
         if (anchored ? candidate.startsWith(pattern) : candidate.contains(pattern)) {
-            subs.SetRecNo(rec);
+            rows.SetRecNo(rec);
             return true;
         }
     }
     return false;
+}
+
+bool TAccountBrowser::SubaccountNameLocate(const QString& text, bool fromFirst) {
+    return LocateByName(Subaccounts(), QStringLiteral("name"), text, fromFirst);
 }
 
 bool TAccountBrowser::SearchNext() {

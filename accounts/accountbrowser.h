@@ -8,8 +8,14 @@
 namespace fin {
 
 class TConnection;
+class TDataSet;
 class TFinancialDM;
 class TQuery;
+
+// Finds a row of the list by a text column: a leading "%" finds the text anywhere,
+// otherwise values that begin with it; a "%" inside ends the pattern; letter case does not
+// count. From the first row or from the current one; the match becomes current.
+bool LocateByName(TDataSet& rows, const QString& field, const QString& text, bool fromFirst);
 
 // The chart-of-accounts browser without its window: the search over either chart, the
 // sub-accounts of the current account, their value columns and the name search. The
@@ -42,8 +48,7 @@ public:
     void ComputeAccountValues();
     void ComputeSubaccountValues();
 
-    // By name: a leading "%" finds the text anywhere, otherwise names that begin with it;
-    // a "%" inside ends the pattern. From the first row or from the current one.
+    // A sub-account by name, as LocateByName finds it.
     bool SubaccountNameLocate(const QString& text, bool fromFirst);
     // F3: the next sub-account by the same name; false (and a warning) at the end.
     bool SearchNext();

@@ -9,6 +9,7 @@
 #include <QToolButton>
 
 #include "accounts/accountform.h"
+#include "accounts/newaccountingchartform.h"
 #include "host/common/captions.h"
 #include "host/common/textformat.h"
 #include "host/data/query.h"
@@ -203,15 +204,15 @@ TFinancialViewerForm::TFinancialViewerForm(TFinancialDM& dm, QWidget* parent)
     FinancialBalanceAction =
         NewCommand("FinancialBalanceAction", "Bilansi", QKeySequence(Qt::CTRL | Qt::Key_B));
     FinancialAccountingNew = NewCommand("FinancialAccountingNew", "Novi kontni plan");
+    // Offered only while the company moves to the new chart; the snap-in decides once the
+    // options are loaded.
     FinancialAccountingNew->setVisible(false);
+    FinancialAccountingNew->setEnabled(false);
     ContingOptions =
         NewCommand("ContingOptions", "Opcije kontiranja", QKeySequence(Qt::CTRL | Qt::Key_O));
     ContingOptions->setIconText(QStringLiteral("Opcije"));
     BuildAutoPosting();
 
-    // The work of these commands arrives with later parts of the module.
-    for (QAction* later : {FinancialAccountingNew})
-        later->setEnabled(false);
     // The toolkit takes a hidden action's shortcut away with it; "Auto" over everything
     // stays hidden and still answers its keys.
     auto* autoKeys = new QShortcut(AutoConting->shortcut(), this);
@@ -282,6 +283,8 @@ TFinancialViewerForm::TFinancialViewerForm(TFinancialDM& dm, QWidget* parent)
     connect(PrintMore, &QAction::triggered, this, &TFinancialViewerForm::PrintMoreExecute);
     connect(FinancialLogAction, &QAction::triggered, this,
             &TFinancialViewerForm::FinancialLogExecute);
+    connect(FinancialAccountingNew, &QAction::triggered, this,
+            &TFinancialViewerForm::FinancialAccountingNewExecute);
 }
 
 QAction* TFinancialViewerForm::NewCommand(const char* name, const QString& caption,
@@ -554,6 +557,11 @@ void TFinancialViewerForm::FinancialLogExecute() {
 void TFinancialViewerForm::AccountAdminExecute() {
     auto* form = new TAccountForm(dm_, this);
     ShowModal(*form);
+}
+
+void TFinancialViewerForm::FinancialAccountingNewExecute() {
+    if (auto* form = NewOwnForm<TNewAccountingChartForm>(dm_, this))
+        ShowModal(*form);
 }
 
 void TFinancialViewerForm::AutoContingSetToDateExecute() {

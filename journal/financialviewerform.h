@@ -52,6 +52,8 @@ public:
     void PreceptDeleteExecute();
     void PreceptTypeAdminExecute();
     void AccountAdminExecute();
+    // "Novi kontni plan": the move of the year's lines to the new chart.
+    void FinancialAccountingNewExecute();
     // "Bilansi": the trial balances, closing sheets and statements of a period.
     void FinancialBalanceExecute();
     // "Opcije kontiranja": the options page and the posting rules.

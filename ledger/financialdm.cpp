@@ -172,7 +172,9 @@ TFinancialDM::TFinancialDM() {
         QStringLiteral("SELECT pi.accountid, a.name, a.code, a.type, ROUND(SUM(pi.debit - "
                        "pi.credit),2) AS balance FROM preceptitem AS pi LEFT JOIN precept AS p "
                        "ON pi.preceptid = p.preceptid LEFT JOIN account AS a ON pi.accountid = "
-                       "a.accountid WHERE p.status = 'p' GROUP BY pi.accountid"));
+                       "a.accountid WHERE p.status = 'p' AND p.preceptdate >= :YearStart AND "
+                       "p.preceptdate <= :YearEnd AND pi.accountnewid IS NULL AND pi.accountid "
+                       "IS NOT NULL GROUP BY pi.accountid"));
     oldAccountingBalanceZQ_->SetReadOnly(true);
     preceptPrintCDS_ = &AddMemDataSet(QStringLiteral("PreceptPrintCDS"));
     groupPreceptCDS_ = &AddMemDataSet(QStringLiteral("GroupPreceptCDS"));
@@ -273,7 +275,7 @@ void TFinancialDM::DeclareFields() {
 
     Declare(*oldAccountingBalanceZQ_, {{"accountid", TFieldType::Integer, 0, ""},
                                        {"name", TFieldType::String, 150, "Ime"},
-                                       {"code", TFieldType::String, 9, "Konto"},
+                                       {"code", TFieldType::String, 9, "Kod"},
                                        {"type", TFieldType::String, 255, "Tip"},
                                        {"balance", TFieldType::Float, 0, "Saldo"}});
     Format(*oldAccountingBalanceZQ_, {"balance"}, kValueFormat);

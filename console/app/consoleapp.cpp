@@ -42,6 +42,8 @@ TConsoleOptions ParseOptions(const QStringList& arguments) {
             value(QStringLiteral("--rules"), options.rules);
         else if (argument == QLatin1String("--auto"))
             options.autoPost = true;
+        else if (argument == QLatin1String("--new-chart"))
+            options.newChart = true;
         else if (argument.section(QLatin1Char('='), 0, 0) == QLatin1String("--balance")) {
             options.balance = true;
             options.balanceTab = argument.section(QLatin1Char('='), 1);
@@ -69,6 +71,8 @@ QString UsageText() {
         "                       dokumenata koji čekaju (nalozi se vide u spisku)\n"
         "  --rules MODUL:TIP    uz --screenshot: snimak opcija kontiranja sa pravilima\n"
         "                       modula i vrste dokumenta (npr. Dokument:R)\n"
+        "  --new-chart          uz --screenshot: snimak prelaska na novi kontni plan (traži\n"
+        "                       opciju TransitionToNewChartOfAccounts)\n"
         "  --balance[=KARTICA]  uz --screenshot: snimak ekrana Bilansi posle \"Prikaži\",\n"
         "                       na kartici po imenu (npr. BalanceSheet, IncomeStatement,\n"
         "                       CashFlow, StatisticalAnnex, OldBalanceSheet)\n"
@@ -192,6 +196,17 @@ bool SaveScreenshot(TMainWindow& window, const TConsoleOptions& options,
             },
             [&] { command->trigger(); });
         return saved && shown;
+    }
+    if (options.newChart) {
+        QAction* command =
+            viewer ? viewer->Command(QStringLiteral("FinancialAccountingNew")) : nullptr;
+        if (!command || !command->isEnabled()) {
+            Ui().ShowMessage(TMessageType::Error,
+                             QStringLiteral("Komanda \"Novi kontni plan\" nije uključena: "
+                                            "finansije options TransitionToNewChartOfAccounts 1"));
+            return false;
+        }
+        return pictureModal({}, [&] { command->trigger(); });
     }
     return window.grab().save(options.screenshot, "PNG");
 }

@@ -15,6 +15,7 @@ struct TConsoleOptions {
     QString voucher;        // --voucher ID: the picture is of the voucher editor on it
     QString rules;          // --rules MODULE:TYPE: the picture is of the rule editor on it
     bool autoPost = false;  // --auto: automatic posting of every waiting document first
+    bool newChart = false;  // --new-chart: the picture is of the move to the new chart
     bool balance = false;   // --balance: the picture is of the balance screen, filled
     QString balanceTab;     // the tab pictured, by its name (BalanceSheet, ...)
     bool dayBook = false;   // --daybook: the picture is of the day book of the year
@@ -29,8 +30,8 @@ QString UsageText();
 // Shows the window off-screen with the first snap-in chosen, after the searches and the
 // automatic posting asked for, and saves it as a PNG; with a voucher, the picture is of the
 // voucher editor on it, with rules of the posting-rule editor on that module and kind, with
-// balance of the balance screen after "Prikaži", and with the day book or the group print
-// of their forms.
+// balance of the balance screen after "Prikaži", with the day book or the group print of
+// their forms, and with the new chart of the mapping of the old chart onto it.
 bool SaveScreenshot(TMainWindow& window, const TConsoleOptions& options,
                     const IConsolePtr& console);
 

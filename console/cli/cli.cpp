@@ -70,6 +70,7 @@ QVector<TCliCommand>& CliCommands() {
         QVector<TCliCommand> all = DbCommands();
         all += OptionsCommands();
         all += AccountCommands();
+        all += ChartCommands();
         all += BalanceCommands();
         all += StatementCommands();
         all += VoucherCommands();

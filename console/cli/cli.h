@@ -71,6 +71,7 @@ QVector<TCliCommand>& CliCommands();
 QVector<TCliCommand> DbCommands();
 QVector<TCliCommand> OptionsCommands();
 QVector<TCliCommand> AccountCommands();
+QVector<TCliCommand> ChartCommands();
 QVector<TCliCommand> BalanceCommands();
 QVector<TCliCommand> StatementCommands();
 QVector<TCliCommand> VoucherCommands();

@@ -363,6 +363,7 @@ TEST(ConsoleOptions, ParsesTheCommandLine) {
     EXPECT_TRUE(ParseOptions({"console", "--help"}).help);
     EXPECT_FALSE(o.autoPost);
     EXPECT_TRUE(ParseOptions({"console", "--screenshot", "/s.png", "--auto"}).autoPost);
+    EXPECT_TRUE(ParseOptions({"console", "--screenshot", "/s.png", "--new-chart"}).newChart);
     EXPECT_FALSE(o.balance);
     EXPECT_TRUE(ParseOptions({"console", "--screenshot", "/s.png", "--balance"}).balance);
     EXPECT_EQ(ParseOptions({"console", "--rules", "Osnovna sredstva:A"}).rules,

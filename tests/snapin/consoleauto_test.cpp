@@ -74,5 +74,35 @@ TEST_F(ConsoleAuto, TheRuleEditorIsPicturedOnAModuleAndKind) {
     EXPECT_EQ(Picture(none, {"--rules", "Nepoznat:R"}, err), 1);
 }
 
+// The move to the new chart, pictured through its command on the list, which the
+// transition option offers.
+TEST_F(ConsoleAuto, TheNewChartMappingIsPicturedWhenTheTransitionIsOn) {
+    Db().Execute("INSERT INTO account (code, name) VALUES ('2430', 'Glavna blagajna')");
+    const qint64 old = Db().LastInsertId();
+    Db().Execute("INSERT INTO precepttype (name, number) VALUES ('Temeljnica', '77')");
+    const qint64 type = Db().LastInsertId();
+    Db().Execute(
+        "INSERT INTO precept (preceptdate, registerdate, number, status, precepttypeid) "
+        "VALUES ('2013-03-01', '2013-03-01', 'T-1', 'p', ?)",
+        {type});
+    Db().Execute(
+        "INSERT INTO preceptitem (preceptid, sort, debit, credit, accountid) VALUES "
+        "(?, 1, 10, 0, ?)",
+        {Db().LastInsertId(), old});
+    TDBIniFile ini(&Db());
+    ini.WriteInteger("Financial", "FinancialYear", 2013);
+    ASSERT_TRUE(folder.isValid());
+    const QString png = QDir(folder.path()).filePath(QStringLiteral("kontni-plan.png"));
+    QString err;
+    EXPECT_EQ(Picture(png, {"--new-chart"}, err), 1);
+    EXPECT_TRUE(err.contains("TransitionToNewChartOfAccounts")) << err.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(png));
+    ini.WriteString("Financial", "TransitionToNewChartOfAccounts", "1");
+    ASSERT_EQ(Picture(png, {"--new-chart"}, err), 0) << err.toStdString();
+    const QImage image(png, "PNG");
+    ASSERT_FALSE(image.isNull());
+    EXPECT_GT(image.width(), 600);
+}
+
 }  // namespace
 }  // namespace fin::test

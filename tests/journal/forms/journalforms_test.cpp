@@ -2,12 +2,13 @@
 #include <QMenu>
 
 #include "accounts/accountform.h"
+#include "accounts/newaccountingchartform.h"
 #include "host/common/captions.h"
 #include "host/data/dbinifile.h"
 #include "host/data/query.h"
 #include "host/forms/datasetmodel.h"
-#include "journal/closingcaptions.h"
 #include "journal/bulkcaptions.h"
+#include "journal/closingcaptions.h"
 #include "journal/financialdetailform.h"
 #include "journal/financialviewerform.h"
 #include "journal/journalcaptions.h"
@@ -69,6 +70,10 @@ TEST_F(JournalForms, TheListOffersEveryCommandWithItsShortcut) {
     check("FinancialLogAction", "Dnevnik", "Ctrl+D");
     check("FinancialBalanceAction", "Bilansi", "Ctrl+B");
     check("ContingOptions", "Opcije kontiranja", "Ctrl+O");
+    // Offered only while the company moves to the new chart (the snap-in decides).
+    QAction* newChart = check("FinancialAccountingNew", "Novi kontni plan", "");
+    EXPECT_FALSE(newChart->isEnabled());
+    EXPECT_FALSE(newChart->isVisible());
     check("AutoClose5", "Zatvaranje klase \"5\"", "");
     // The commands of the list run.
     for (QAction* closing : {viewer.AutoClose5, viewer.AutoClose6, viewer.AutoClose7,
@@ -126,6 +131,26 @@ TEST_F(JournalForms, ContingOptionsOpensTheRuleEditor) {
     EXPECT_EQ(title, "Opcije");
     EXPECT_EQ(pages, QStringList({"Opšte", "Opcije kontiranja"}));
     EXPECT_TRUE(viewer.findChildren<TFinancialIniForm*>().isEmpty());
+    EXPECT_TRUE(ui.Shown().empty()) << ui.LastText().toStdString();
+}
+
+TEST_F(JournalForms, NewChartOfAccountsOpensTheMappingScreen) {
+    dm->Options().FinancialYear = 2013;
+    const qint64 old = OldAccount("2430", "Glavna blagajna");
+    Line(AddPrecept(type, QDate(2013, 5, 1), "S-1", "p"), 0, 10, 0, {}, old);
+    TFinancialViewerForm viewer(*dm);
+    viewer.FinancialAccountingNew->setEnabled(true);
+    int listed = -1;
+    SetModalRunner([&](QDialog& dialog) {
+        auto& form = dynamic_cast<TNewAccountingChartForm&>(dialog);
+        listed = form.OldGrid->model()->rowCount();
+        form.CloseButton->click();
+        return dialog.result();
+    });
+    viewer.FinancialAccountingNew->trigger();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(listed, 1);
+    EXPECT_TRUE(viewer.findChildren<TNewAccountingChartForm*>().isEmpty());
     EXPECT_TRUE(ui.Shown().empty()) << ui.LastText().toStdString();
 }
 
