@@ -81,9 +81,8 @@ TEST_F(JournalForms, TheListOffersEveryCommandWithItsShortcut) {
         EXPECT_TRUE(closing->isEnabled()) << closing->objectName().toStdString();
     // Hidden, so the toolkit reports it disabled; it still runs when triggered.
     EXPECT_FALSE(viewer.AutoCloseOpenAction->isVisible());
-    for (const char* ready :
-         {"AutoRegisterAll", "AutoRegisterCommissionOut", "AutoRoundAll", "MergePerceptsAction",
-          "PrintMore", "FinancialLogAction"})
+    for (const char* ready : {"AutoRegisterAll", "AutoRegisterCommissionOut", "AutoRoundAll",
+                              "MergePerceptsAction", "PrintMore", "FinancialLogAction"})
         EXPECT_TRUE(viewer.Command(QString::fromLatin1(ready))->isEnabled()) << ready;
     EXPECT_TRUE(viewer.AutoContingSetToDateAction->isEnabled());
     QStringList menus;
