@@ -130,23 +130,14 @@ void TFinancialLogForm::Print() {
 }
 
 bool TFinancialLogForm::eventFilter(QObject* watched, QEvent* event) {
-    // The wheel steps through the lines one at a time, as the arrow keys do.
-    if (watched == LogGrid->viewport() && event->type() == QEvent::Wheel) {
-        const int delta = static_cast<QWheelEvent*>(event)->angleDelta().y();
-        QKeyEvent key(QEvent::KeyPress, delta < 1 ? Qt::Key_Down : Qt::Key_Up, Qt::NoModifier);
-        QApplication::sendEvent(LogGrid, &key);
+    if (WheelStepsRows(LogGrid, watched, event))
         return true;
-    }
     return TCustomDetailForm::eventFilter(watched, event);
 }
 
 void TFinancialLogForm::showEvent(QShowEvent* event) {
     TCustomDetailForm::showEvent(event);
-    if (const QScreen* screen = this->screen()) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    CenterOnScreen();
 }
 
 }  // namespace fin

@@ -203,23 +203,14 @@ void TFinancialPrintMoreForm::PrintClick() {
 }
 
 bool TFinancialPrintMoreForm::eventFilter(QObject* watched, QEvent* event) {
-    // The wheel steps through the vouchers one at a time, as the arrow keys do.
-    if (watched == PrintGrid->viewport() && event->type() == QEvent::Wheel) {
-        const int delta = static_cast<QWheelEvent*>(event)->angleDelta().y();
-        QKeyEvent key(QEvent::KeyPress, delta < 1 ? Qt::Key_Down : Qt::Key_Up, Qt::NoModifier);
-        QApplication::sendEvent(PrintGrid, &key);
+    if (WheelStepsRows(PrintGrid, watched, event))
         return true;
-    }
     return TCustomDetailForm::eventFilter(watched, event);
 }
 
 void TFinancialPrintMoreForm::showEvent(QShowEvent* event) {
     TCustomDetailForm::showEvent(event);
-    if (const QScreen* screen = this->screen()) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    CenterOnScreen();
 }
 
 }  // namespace fin

@@ -1,11 +1,15 @@
 #include "host/forms/customforms.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QHeaderView>
 #include <QInputDialog>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
+#include <QScreen>
 #include <QVBoxLayout>
+#include <QWheelEvent>
 
 #include "host/forms/datasetmodel.h"
 #include "host/ui/uiservice.h"
@@ -147,6 +151,23 @@ void SetModalRunner(std::function<int(QDialog&)> runner) {
 
 TCustomDetailForm::TCustomDetailForm(QWidget* parent) : QDialog(parent) {
     setAttribute(Qt::WA_DeleteOnClose);
+}
+
+bool TCustomDetailForm::WheelStepsRows(QAbstractItemView* grid, QObject* watched, QEvent* event) {
+    if (watched != grid->viewport() || event->type() != QEvent::Wheel)
+        return false;
+    const int delta = static_cast<QWheelEvent*>(event)->angleDelta().y();
+    QKeyEvent key(QEvent::KeyPress, delta < 1 ? Qt::Key_Down : Qt::Key_Up, Qt::NoModifier);
+    QApplication::sendEvent(grid, &key);
+    return true;
+}
+
+void TCustomDetailForm::CenterOnScreen() {
+    if (const QScreen* screen = this->screen()) {
+        QRect frame = frameGeometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        move(frame.topLeft());
+    }
 }
 
 }  // namespace fin

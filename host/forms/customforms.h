@@ -74,6 +74,13 @@ class TCustomDetailForm : public QDialog {
     Q_OBJECT
 public:
     explicit TCustomDetailForm(QWidget* parent = nullptr);
+
+protected:
+    // For an event filter on the grid's viewport: the wheel steps one row at a time, as the
+    // arrow keys do. True when the event was the grid's wheel.
+    static bool WheelStepsRows(QAbstractItemView* grid, QObject* watched, QEvent* event);
+    // Centred on its screen; for showEvent.
+    void CenterOnScreen();
 };
 
 }  // namespace fin
