@@ -325,21 +325,33 @@ TBalanceRow ClosingRow(const QString& number, const QString& name, const TBalanc
     return r;
 }
 
+// The frames a closing sheet lists, in its order: those of the taken classes that have
+// amounts, with their sums.
+struct TListedFrame {
+    QString number, description;
+    TBalanceSums sums;
+};
+QVector<TListedFrame> ListedFrames(QVector<QPair<QString, QString>> frames, const TLedgerPass& pass,
+                                   const TClassFilter& classes) {
+    std::sort(frames.begin(), frames.end(),
+              [](const auto& a, const auto& b) { return DetailFirst(a.first, b.first, 1, 2); });
+    QVector<TListedFrame> listed;
+    for (const auto& [number, description] : frames) {
+        if (!classes.Accepts(number))
+            continue;
+        if (const TBalanceSums sums = pass.Prefix(number); !sums.IsZero())
+            listed.append({number, description, sums});
+    }
+    return listed;
+}
+
 }  // namespace
 
 TBalanceRows TBalanceReports::ClosingSheet() {
     TBalanceRows rows;
     const TLedgerPass& pass = Pass(false);
-    auto frames = Frames(dm_.Db(), chart_);
-    auto ordered = frames;
-    std::sort(ordered.begin(), ordered.end(),
-              [](const auto& a, const auto& b) { return DetailFirst(a.first, b.first, 1, 2); });
-    for (const auto& [number, description] : ordered) {
-        if (!classes_.Accepts(number))
-            continue;
-        const TBalanceSums sums = pass.Prefix(number);
-        if (sums.IsZero())
-            continue;
+    const auto frames = Frames(dm_.Db(), chart_);
+    for (const auto& [number, description, sums] : ListedFrames(frames, pass, classes_)) {
         TBalanceRow r = ClosingRow(number, description, sums);
         r.itemid = rows.size() + 1;
         rows.append(r);
@@ -394,15 +406,7 @@ TBalanceRows TBalanceReports::AnalyticClosingSheet() {
         r.itemid = rows.size() + 1;
         rows.append(r);
     };
-    auto ordered = frames;
-    std::sort(ordered.begin(), ordered.end(),
-              [](const auto& a, const auto& b) { return DetailFirst(a.first, b.first, 1, 2); });
-    for (const auto& [number, description] : ordered) {
-        if (!classes_.Accepts(number))
-            continue;
-        const TBalanceSums sums = pass.Prefix(number);
-        if (sums.IsZero())
-            continue;
+    for (const auto& [number, description, sums] : ListedFrames(frames, pass, classes_)) {
         if (number.size() == 3) {
             for (const TAccount& a : byFrame.value(number)) {
                 const TBalanceSums own = pass.Prefix(a.code);
