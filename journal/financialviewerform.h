@@ -42,6 +42,7 @@ public:
     QAction* PrintMore;
     QAction* MergePerceptsAction;
     QAction* FinancialLogAction;
+    QAction* LedgerCheckAction;
     QAction* FinancialBalanceAction;
     QAction* FinancialAccountingNew;
     QAction* ContingOptions;
@@ -62,6 +63,9 @@ public:
     // "Štampaj više" and "Dnevnik": their forms, modally.
     void PrintMoreExecute();
     void FinancialLogExecute();
+    // "Provera knjiga": the consistency check of the financial year; its findings in a list,
+    // or a message that there are none.
+    void LedgerCheckExecute();
     // Posting and closing refuse while the list has its own filter switched on.
     bool FilterGuard();
 
