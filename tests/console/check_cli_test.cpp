@@ -4,6 +4,7 @@
 
 #include "console/demo/demo.h"
 #include "journal/ledgercheck.h"
+#include "ledger/financialoptions.h"
 #include "tests/console/clirun.h"
 #include "tests/reports/reportstest.h"
 
@@ -69,6 +70,11 @@ TEST_F(CheckCli, CleanDemoPlantedFaultAndBadYear) {
 
     // Another year does not see it.
     EXPECT_EQ(cli({"check", "--year", "2023"}), 0);
+
+    // Closing the period from the command line records when.
+    EXPECT_EQ(cli({"options", "UnregisterClosedPeriod", "2024-01-31"}), 0) << cli.err.toStdString();
+    EXPECT_EQ(ReadClosedPeriod(Db()).date, QDate(2024, 1, 31));
+    EXPECT_TRUE(ReadClosedPeriod(Db()).since.isValid());
 
     // A year that is none is refused as wrong usage.
     for (const char* year : {"dvadeset", "20240", "0"}) {

@@ -199,6 +199,24 @@ TEST_F(LedgerCheck, ClosedPeriodFindsVouchersChangedAfterClosingOnly) {
     EXPECT_TRUE(Check().Clean());
 }
 
+TEST_F(LedgerCheck, TheOptionsPageRecordsWhenThePeriodWasClosed) {
+    TDBIniFile ini(&Db());
+    TOptionsPageValues page = dm->OptionsToControls();
+    page.closedPeriodOn = true;
+    page.closedPeriod = QDate(2024, 3, 31);
+    dm->ControlsToOptions(page);
+    EXPECT_EQ(ReadClosedPeriod(Db()).date, QDate(2024, 3, 31));
+    EXPECT_TRUE(ReadClosedPeriod(Db()).since.isValid());
+    // Saved again unchanged, the moment stays; another date is another moment.
+    ini.WriteString(kFinancialSection, kClosedPeriodSinceKey, "2010-01-01 00:00:00");
+    dm->ControlsToOptions(page);
+    EXPECT_EQ(ReadClosedPeriod(Db()).since, QDateTime(QDate(2010, 1, 1), QTime(0, 0)));
+    page.closedPeriodOn = false;
+    dm->ControlsToOptions(page);
+    EXPECT_FALSE(ReadClosedPeriod(Db()).date.isValid());
+    EXPECT_GT(ReadClosedPeriod(Db()).since, QDateTime(QDate(2010, 1, 1), QTime(0, 0)));
+}
+
 TEST_F(LedgerCheck, TheMigrationLeavesOldRowsUnflagged) {
     // A database of the first schema version, closed before change times were kept.
     for (const char* table : {"precept", "preceptitem"})
@@ -247,19 +265,23 @@ TEST_F(LedgerCheck, TheMigrationLeavesOldRowsUnflagged) {
     EXPECT_TRUE(CreateLedgerSchema(Db()).addedColumns.isEmpty());
 }
 
-class LedgerCheckDemo : public TReportsTest {};
+class LedgerCheckDemo : public TReportsTest, public ::testing::WithParamInterface<int> {};
 
-TEST_F(LedgerCheckDemo, TheDemoCompaniesAreClean) {
+// 2024 on the new chart, 2014 on both, 2013 on the old one.
+TEST_P(LedgerCheckDemo, TheDemoCompanyIsClean) {
     TDemoOptions options;
+    options.year = GetParam();
     options.vouchers = 150;
     MakeDemoCompany(Db(), options);
     TLedgerCheck check(Db());
     TCheckResult r = check.Run();
     EXPECT_TRUE(r.Clean()) << Describe(r);
-    check.Year = 2024;
+    check.Year = GetParam();
     r = check.Run();
     EXPECT_TRUE(r.Clean()) << Describe(r);
 }
+
+INSTANTIATE_TEST_SUITE_P(Years, LedgerCheckDemo, ::testing::Values(2013, 2014, 2024));
 
 }  // namespace
 }  // namespace fin::test

@@ -96,6 +96,8 @@ TEST_F(LedgerCheckForms, FindingsOfTheYearOpenTheirVoucherOrAccountCard) {
         // A double click on the voucher opens it in the editor; on the account, its card.
         emit form->FindingsGrid->doubleClicked(model->index(0, 3));
         EXPECT_EQ(edited, wrong);
+        // The editor, once gone, lets the next voucher open.
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         EXPECT_FALSE(dm->PreceptOpen);
         emit form->FindingsGrid->doubleClicked(model->index(1, 0));
         EXPECT_EQ(carded, sales);
