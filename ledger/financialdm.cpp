@@ -742,12 +742,14 @@ qint64 TFinancialDM::CopyPrecept(qint64 preceptId, const QStringList& values) {
     }
     TConnection& c = Db();
     TTransaction transaction(c);
+    // A copy is a new voucher: its change time is its own, not the original's.
+    const QStringList changed{QStringLiteral("changed")};
     const qint64 id = CopyDataSet(QStringLiteral("precept"),
-                                  {{QStringLiteral("preceptid"), preceptId}}, overrides);
+                                  {{QStringLiteral("preceptid"), preceptId}}, overrides, changed);
     if (id <= 0)
         return 0;  // no such voucher: nothing copied
     CopyDataSet(QStringLiteral("preceptitem"), {{QStringLiteral("preceptid"), preceptId}},
-                {{QStringLiteral("preceptid"), id}});
+                {{QStringLiteral("preceptid"), id}}, changed);
     transaction.Commit();
     return id;
 }

@@ -48,7 +48,7 @@ QStringList TCustomDM::GetFieldValues(const QString& table, const QString& colum
 }
 
 qint64 TCustomDM::CopyDataSet(const QString& table, const TColumnValues& where,
-                              const TColumnValues& overrides) {
+                              const TColumnValues& overrides, const QStringList& serverFilled) {
     TConnection& c = Require();
     QString sql = QStringLiteral("SELECT * FROM %1").arg(TConnection::QuoteIdentifier(table));
     QVariantList params;
@@ -73,7 +73,8 @@ qint64 TCustomDM::CopyDataSet(const QString& table, const TColumnValues& where,
     for (int i = 0; i < rows.columns.size(); ++i) {
         const TColumnInfo& info = rows.columns[i];
         if (info.orgName.compare(numbered, Qt::CaseInsensitive) == 0 ||
-            columns.contains(info.orgName, Qt::CaseInsensitive))
+            columns.contains(info.orgName, Qt::CaseInsensitive) ||
+            serverFilled.contains(info.orgName, Qt::CaseInsensitive))
             continue;
         columns << info.orgName;
         source << i;

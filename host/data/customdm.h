@@ -33,9 +33,10 @@ public:
     // Every value of one column, in table order (pick lists).
     QStringList GetFieldValues(const QString& table, const QString& column) const;
     // Copies the rows matching where, with overrides, in one transaction; the new id of
-    // the last copy, 0 when nothing matched. The auto-increment key is left to the server.
+    // the last copy, 0 when nothing matched. The auto-increment key and the columns named
+    // in serverFilled (such as a change time) are left to the server.
     qint64 CopyDataSet(const QString& table, const TColumnValues& where,
-                       const TColumnValues& overrides);
+                       const TColumnValues& overrides, const QStringList& serverFilled = {});
 
     const TValidator& Validator() const { return validator_; }
     // The connection, or a clear error when there is none.

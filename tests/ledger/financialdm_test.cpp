@@ -211,6 +211,8 @@ TEST_F(VoucherRules, CopyTakesTheLinesOrNothing) {
         "UPDATE precept SET foreignid = 9, foreigntable = 'document', description = "
         "'Nabavka' WHERE preceptid = ?",
         {id});
+    // An old voucher: its copy is new and must not carry the old change time.
+    Db().Execute("UPDATE precept SET changed = '2001-01-01 00:00:00' WHERE preceptid = ?", {id});
     for (int sort = 1; sort <= 3; ++sort)
         Db().Execute(
             "INSERT INTO preceptitem (preceptid, sort, description, debit, credit, "
@@ -244,6 +246,11 @@ TEST_F(VoucherRules, CopyTakesTheLinesOrNothing) {
             .rows;
     };
     EXPECT_EQ(lines(copy), lines(id));
+    EXPECT_EQ(Db().SelectValue("SELECT COUNT(*) FROM precept WHERE preceptid = ? AND changed > "
+                               "NOW() - INTERVAL 1 HOUR",
+                               {copy})
+                  .toInt(),
+              1);
     EXPECT_EQ(dm->CopyPrecept(999999, {"status=n"}), 0);
 
     // A failure while the lines are copied leaves no voucher without its lines.
