@@ -373,10 +373,27 @@ void TConnection::Open() {
                             settings_.port, socket.isEmpty() ? nullptr : socket.constData(),
                             CLIENT_FOUND_ROWS)) {
         const unsigned code = mysql_errno(m);
-        const QString message = QString::fromUtf8(mysql_error(m));
         mysql_close(m);
-        throw TConnectionLost(QStringLiteral("Nije moguće povezati se sa bazom podataka %1: %2")
-                                  .arg(settings_.Describe(), message),
+        // The client library's own text is English: the user reads what it means and the
+        // code, which an administrator can look up.
+        QString why;
+        switch (code) {
+            case ER_ACCESS_DENIED_ERROR:
+            case ER_DBACCESS_DENIED_ERROR:
+                why = QStringLiteral("server je odbio korisnika \"%1\"; proverite ime i lozinku")
+                          .arg(settings_.user);
+                break;
+            case ER_BAD_DB_ERROR:
+                why = QStringLiteral("baza \"%1\" ne postoji na serveru").arg(settings_.database);
+                break;
+            default:
+                why = QStringLiteral(
+                    "server se ne javlja; proverite da li radi, pa pokušajte ponovo");
+        }
+        throw TConnectionLost(QStringLiteral("Nije moguće povezati se sa bazom podataka %1: %2. "
+                                             "(greška %3)")
+                                  .arg(settings_.Describe(), why)
+                                  .arg(code),
                               code);
     }
     mysql_ = m;
@@ -418,8 +435,8 @@ void TConnection::Fail(unsigned code, const char* sqlState, const char* message)
         mysql_ = nullptr;
         throw TConnectionLost(
             QStringLiteral("Veza sa bazom podataka je prekinuta; nesačuvane izmene nisu upisane. "
-                           "Pokušajte ponovo. (%1)")
-                .arg(text),
+                           "Pokušajte ponovo. (greška %1)")
+                .arg(code),
             code, QString::fromLatin1(sqlState));
     }
     throw TDbError(QStringLiteral("Greška baze podataka: %1").arg(text), code,

@@ -194,7 +194,27 @@ TEST_F(ConnectionTest, UnreachableServerGivesAClearMessage) {
         FAIL();
     } catch (const TConnectionLost& e) {
         EXPECT_TRUE(e.Message().startsWith("Nije moguće povezati se sa bazom podataka"));
+        EXPECT_TRUE(e.Message().contains("server se ne javlja")) << e.Message().toStdString();
     }
+    // A refused login and a missing database say so, in Serbian.
+    auto refusal = [](const TConnectionSettings& settings) {
+        TConnection c(settings);
+        try {
+            c.Open();
+        } catch (const TConnectionLost& e) {
+            return e.Message();
+        }
+        return QString();
+    };
+    TConnectionSettings wrong = TConnectionSettings::FromEnvironment();
+    wrong.password += QStringLiteral("x");
+    wrong.user = QStringLiteral("nepostojeci");
+    EXPECT_TRUE(refusal(wrong).contains("server je odbio korisnika \"nepostojeci\""))
+        << refusal(wrong).toStdString();
+    TConnectionSettings missing = TConnectionSettings::FromEnvironment();
+    missing.database = QStringLiteral("nema_ove_baze");
+    EXPECT_TRUE(refusal(missing).contains("baza \"nema_ove_baze\" ne postoji"))
+        << refusal(missing).toStdString();
 }
 
 TEST(NamedParams, NamesBecomePlaceholdersOutsideLiteralsAndComments) {
