@@ -81,6 +81,8 @@ TEST(CrashTest, JobsLoseTheServerWithoutHalfWrites) {
                       [&] { return server.Start(); }, landing),
                   QString());
         EXPECT_NE(landing, TLanding::Finished);
+        std::cout << job.name.toStdString() << ": server zaustavljen posle " << plan.delayedMs * 0.8
+                  << " ms, " << (landing == TLanding::Before ? "pre" : "posle") << std::endl;
     }
 }
 

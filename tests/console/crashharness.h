@@ -226,10 +226,26 @@ inline QHash<QString, qint64> HighestKeys(TConnection& admin, const QString& dat
     return keys;
 }
 
+// Columns the server fills with the time of a change: they say when, not what, and differ
+// between two runs of the same job.
+inline QSet<QString> ClockColumns(TConnection& admin, const QString& database) {
+    QSet<QString> columns;
+    for (const auto& row :
+         admin
+             .Select(QStringLiteral("SELECT TABLE_NAME, COLUMN_NAME FROM information_schema."
+                                    "COLUMNS WHERE TABLE_SCHEMA = ? AND (EXTRA LIKE "
+                                    "'%on update%' OR COLUMN_DEFAULT LIKE 'current_timestamp%')"),
+                     {database})
+             .rows)
+        columns.insert(row[0].toString() + QLatin1Char('.') + row[1].toString());
+    return columns;
+}
+
 inline TLedgerState ReadState(TConnection& admin, const QString& database,
                               const QHash<QString, qint64>& highest) {
     const QStringList tables = Tables(admin, database);
     const QHash<QString, QString> numbered = AutoIncrementColumns(admin, database);
+    const QSet<QString> clocks = ClockColumns(admin, database);
     QHash<QString, TResultSet> rows;
     for (const QString& t : tables)
         rows.insert(t,
@@ -268,6 +284,8 @@ inline TLedgerState ReadState(TConnection& admin, const QString& database,
             QStringList cells;
             for (int c = 0; c < row.size(); ++c) {
                 const QVariant& v = row[c];
+                if (clocks.contains(t + QLatin1Char('.') + r.columns[c].name))
+                    continue;
                 if (v.isNull())
                     cells << QStringLiteral("NULL");
                 else if (ranks[c] && ranks[c]->contains(v.toLongLong()))
@@ -524,8 +542,19 @@ public:
         else
             return plan.job.name + QStringLiteral(": polovično upisano: ") +
                    now.Difference(plan.done);
-        // TODO: run "finansije check --json" here and expect exit code 0 once the ledger
-        // check command is merged.
+        // TODO: the ledger check command is not merged yet; once it is, return Check(plan)
+        // here.
+        return {};
+    }
+
+    // The ledger check on the work database must find nothing.
+    QString Check(const TPlan& plan) {
+        auto child = Start({"check", "--json"}, Work(), 0);
+        child->Wait();
+        if (child->ExitCode() != 0)
+            return plan.job.name + QStringLiteral(": provera baze, izlazni kod %1: %2 %3")
+                                       .arg(child->ExitCode())
+                                       .arg(child->Out().trimmed(), child->Err().trimmed());
         return {};
     }
 
@@ -575,19 +604,19 @@ public:
         return wrong.isEmpty() ? judged : wrong;
     }
 
-    // The moments a run is stopped at, from its start, each in the middle of a statement's
-    // delay: every statement of the run when n is 0, otherwise n of the last ones, a
-    // statement apart, where the jobs write and commit.
+    // The moments a run is stopped at, from its start: the middle of every statement's delay
+    // when n is 0; otherwise n spread over the last third of the run, where the jobs write
+    // and commit (as shares of the run, which a loaded machine stretches as a whole).
     std::vector<double> Moments(const TPlan& plan, int n) const {
         std::vector<double> at;
-        const int total = int(plan.delayedMs / delayMs_) + 1;
-        if (n <= 0 || n >= total / 2) {
+        if (n <= 0) {
+            const int total = int(plan.delayedMs / delayMs_) + 1;
             for (int k = 0; k < total; ++k)
                 at.push_back(k * delayMs_ + delayMs_ / 2.0);
             return at;
         }
         for (int i = n; i >= 1; --i)
-            at.push_back(plan.delayedMs - (2 * i - 0.5) * delayMs_);
+            at.push_back(plan.delayedMs * (1.0 - 0.3 * i / (n + 1)));
         return at;
     }
 
