@@ -3,7 +3,8 @@
 // under it several times; after each, the ledger must be as it was or as a whole run leaves
 // it. The statement delay switch spaces the statements out so a kill lands between two.
 // Everything runs on a private server in a temporary folder, since it is stopped.
-// CRASH_DELAY_MS sets the delay (default 5), CRASH_RESTARTS the stops per job (default 3).
+// CRASH_DELAY_MS sets the delay of the kills (default 5), CRASH_RESTARTS the stops per job
+// (default 3) and CRASH_STOP_DELAY_MS the delay of the runs they stop (default 25).
 
 #include <QCoreApplication>
 #include <QDir>
@@ -25,6 +26,8 @@ int Run() {
     using namespace crash;
     const int delay = EnvInt("CRASH_DELAY_MS", 5);
     const int restarts = EnvInt("CRASH_RESTARTS", 3);
+    // Stopping a server takes a good part of a second: the runs it stops are slower.
+    const int stopDelay = EnvInt("CRASH_STOP_DELAY_MS", 25);
     QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/fincrash-XXXXXX"));
     TPrivateServer server(QStringLiteral(DB_SCRIPT), dir.path());
     if (const QString wrong = server.Start(); !wrong.isEmpty()) {
@@ -55,6 +58,7 @@ int Run() {
         for (const double at : harness.Moments(plan, 0)) {
             TLanding landing;
             if (const QString wrong = harness.KillAt(plan, at, landing); !wrong.isEmpty()) {
+                Out() << "GREŠKA: " << wrong << '\n';
                 failures << wrong;
                 ++failed;
                 continue;
@@ -68,9 +72,10 @@ int Run() {
         for (int i = 1; i <= restarts; ++i) {
             TLanding landing;
             const QString wrong = harness.StopServerAt(
-                plan, plan.delayedMs * i / (restarts + 1), [&] { return server.Stop(); },
+                plan, double(i) / (restarts + 1), stopDelay, [&] { return server.Stop(); },
                 [&] { return server.Start(); }, landing);
             if (!wrong.isEmpty()) {
+                Out() << "GREŠKA: " << wrong << '\n';
                 failures << wrong;
                 ++failed;
             } else if (landing != TLanding::Finished) {

@@ -18,7 +18,6 @@
 #include <QStringList>
 #include <algorithm>
 #include <chrono>
-#include <cmath>
 #include <functional>
 #include <thread>
 #include <vector>
@@ -493,7 +492,7 @@ public:
         QString fixture;
         TLedgerState before, done;
         double plainMs = 0, delayedMs = 0;
-        int statements = 0;
+        int statements = 0;  // as the server counted them in the whole run
     };
 
     // Runs the job whole twice, without and with the delay, from the fixture: both must
@@ -506,8 +505,12 @@ public:
         for (const int delay : {0, delayMs_}) {
             Reset(plan);
             plan.before = workBefore_;
+            const qint64 asked = Questions();
             auto child = Start(plan.args, Work(), delay);
             child->Wait();
+            // Besides the run, the server counted the statement that reads the count.
+            if (delay == 0)
+                plan.statements = int(Questions() - asked - 1);
             const TLedgerState& after = Read();
             if (child->ExitCode() != 0)
                 return QStringLiteral("%1: izlazni kod %2: %3")
@@ -526,7 +529,6 @@ public:
                            after.Difference(plan.done);
             }
         }
-        plan.statements = std::max(1, int(std::lround((plan.delayedMs - plan.plainMs) / delayMs_)));
         return {};
     }
 
@@ -571,13 +573,16 @@ public:
         return Judge(plan, landing);
     }
 
-    // A run whose server is stopped at the moment (by stop) and started again (by start):
-    // the job must end with the Serbian lost-connection message.
-    QString StopServerAt(const TPlan& plan, double atMs, const std::function<QString()>& stop,
+    // A run whose server is stopped (by stop) at a share of the run and started again (by
+    // start): the job must end with the Serbian lost-connection message. Stopping a server
+    // takes long beside a statement, so these runs have a delay of their own.
+    QString StopServerAt(const TPlan& plan, double share, int delayMs,
+                         const std::function<QString()>& stop,
                          const std::function<QString()>& start, TLanding& landing) {
+        const double atMs = share * plan.delayedMs * delayMs / delayMs_;
         Reset(plan);
         admin_->Close();
-        auto child = Start(plan.args, Work(), delayMs_);
+        auto child = Start(plan.args, Work(), delayMs);
         SleepMs(atMs - child->ElapsedMs());
         QString wrong = stop();
         child->Wait(-1, 120000);
@@ -594,8 +599,11 @@ public:
                 return plan.job.name + QStringLiteral(": završio, a posao nije ceo");
             return {};
         }
+        // Lost in the middle, or gone when a new transaction tried a new connection.
+        const QString err = child->Err();
         if (child->ExitCode() != 1 ||
-            !child->Err().contains(QStringLiteral("Veza sa bazom podataka je prekinuta")))
+            !(err.contains(QStringLiteral("Veza sa bazom podataka je prekinuta")) ||
+              err.contains(QStringLiteral("Nije moguće povezati se sa bazom podataka"))))
             wrong = plan.job.name +
                     QStringLiteral(": zaustavljen server, a izlazni kod %1 i poruka: %2")
                         .arg(child->ExitCode())
@@ -647,6 +655,15 @@ private:
             Refill(*admin_, plan.fixture, Work(), workLast_, workBefore_);
         }
         workLast_ = workBefore_;
+    }
+
+    // Statements the server has received from every client. Exact for the job's run on a
+    // server of its own; on a shared one, other clients' statements count too.
+    qint64 Questions() {
+        return admin_
+            ->SelectValue(QStringLiteral("SELECT VARIABLE_VALUE FROM information_schema."
+                                         "GLOBAL_STATUS WHERE VARIABLE_NAME = 'QUESTIONS'"))
+            .toLongLong();
     }
 
     // The work database's state now; every run is followed by this, so that the next
