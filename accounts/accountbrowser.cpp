@@ -48,6 +48,20 @@ TQuery& TAccountBrowser::Subaccounts() const {
     return dm_.SubaccountZQ();
 }
 
+QStringList TAccountBrowser::PrintSubtitles() const {
+    QStringList lines;
+    if (Chart() == TChart::Old)
+        lines << QStringLiteral("Stari kontni plan");
+    if (!ContoText.isEmpty())
+        lines << QStringLiteral("Konta koja počinju sa %1").arg(ContoText);
+    if (!ContoNameText.isEmpty())
+        lines << QStringLiteral("Naziv počinje sa %1").arg(ContoNameText);
+    if (AccountValuesShow)
+        lines << QStringLiteral("Promet i saldo proknjiženih naloga %1. godine")
+                     .arg(dm_.Options().FinancialYear);
+    return lines;
+}
+
 QString TAccountBrowser::ParseSQL() const {
     QStringList conditions;
     if (!ContoText.isEmpty())

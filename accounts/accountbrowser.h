@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include "ledger/accountdesc.h"
 #include "reports/accounttotals.h"
@@ -52,6 +53,10 @@ public:
     bool SubaccountNameLocate(const QString& text, bool fromFirst);
     // F3: the next sub-account by the same name; false (and a warning) at the end.
     bool SearchNext();
+
+    // What a print of the listed accounts says under its title: the chart, the search and
+    // where the values come from.
+    QStringList PrintSubtitles() const;
 
     // The current account, and sub-account when asked, as the pick dialog returns them.
     TAccountDesc Current(bool withSubaccount) const;

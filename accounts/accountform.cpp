@@ -15,6 +15,7 @@
 #include "host/data/query.h"
 #include "host/forms/datanavigator.h"
 #include "host/forms/datasetmodel.h"
+#include "host/report/reportengine.h"
 #include "host/ui/uiservice.h"
 #include "ledger/financialdm.h"
 #include "ledger/ledgercaptions.h"
@@ -109,6 +110,7 @@ void TAccountForm::Build() {
     SearchNextAction = action("SearchNextAction", "Sledeća analitika >", QKeySequence(Qt::Key_F3));
     SubaccountShowValues = action("SubaccountShowValues", "Prikaži vrednosti", {});
     SubaccountShowValues->setCheckable(true);
+    ExportExcel = action("ExportExcel", "Izvoz u Excel", {});
 
     auto* layout = new QHBoxLayout(this);
     auto* left = new QVBoxLayout;
@@ -144,6 +146,8 @@ void TAccountForm::Build() {
     MenuButton(bar, QStringLiteral("Uredi"),
                {AccountOpen, SubaccountOpen, GroupOpen, AccountRangeOpen});
     MenuButton(bar, QStringLiteral("Izbriši"), {AccountDelete, SubaccountDelete});
+    bar->addSeparator();
+    bar->addAction(ExportExcel);
     right->addWidget(bar);
 
     auto* splitter = new QSplitter(Qt::Vertical, this);
@@ -256,6 +260,7 @@ void TAccountForm::Build() {
     connect(SubaccountOpen, &QAction::triggered, this, &TAccountForm::OpenCurrentSubaccount);
     connect(GroupOpen, &QAction::triggered, this, &TAccountForm::OpenGroupCard);
     connect(AccountRangeOpen, &QAction::triggered, this, &TAccountForm::OpenRangeCard);
+    connect(ExportExcel, &QAction::triggered, this, &TAccountForm::ExportChart);
     connect(AccountAdd, &QAction::triggered, this, &TAccountForm::AddAccount);
     connect(SubaccountAdd, &QAction::triggered, this, &TAccountForm::AddSubaccount);
     connect(AccountDelete, &QAction::triggered, this, &TAccountForm::DeleteAccount);
@@ -368,6 +373,15 @@ bool TAccountForm::CurrentTypeIsUser() const {
                .contains(QStringLiteral("subaccount"));
 }
 
+void TAccountForm::ExportChart() {
+    TQuery& accounts = browser_.Accounts();
+    if (!accounts.Active() || accounts.Editing())
+        return;
+    ExportToExcel(QStringLiteral("Kontni plan"), [&](TReportEngine& engine) {
+        engine.ExecuteChartReport(accounts, {}, browser_.PrintSubtitles());
+    });
+}
+
 void TAccountForm::UpdateActions() {
     TQuery& accounts = browser_.Accounts();
     TQuery& subs = browser_.Subaccounts();
@@ -378,6 +392,7 @@ void TAccountForm::UpdateActions() {
     AccountOpen->setEnabled(hasAccounts);
     SubaccountOpen->setEnabled(hasSubs);
     AccountDelete->setEnabled(hasAccounts);
+    ExportExcel->setEnabled(hasAccounts);
     // The active chart's type decides, in both charts.
     SubaccountAdd->setEnabled(CurrentTypeIsUser());
     SubaccountDelete->setEnabled(hasSubs && CurrentTypeIsUser());

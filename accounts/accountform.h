@@ -58,6 +58,7 @@ public:
     QAction* AccountRangeOpen;
     QAction* SearchNextAction;
     QAction* SubaccountShowValues;
+    QAction* ExportExcel;  // "Izvoz u Excel": the listed accounts, with values when shown
 
     // Pick mode: the caller's codes into the boxes, one search, and the account locked
     // when it is already known.
@@ -66,6 +67,8 @@ public:
     void TakeResult(TAccountDesc& desc);
     // Enables the commands for the current rows.
     void UpdateActions();
+    // The chart as the list shows it into a workbook the user names.
+    void ExportChart();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -83,8 +83,10 @@ TFinancialLogForm::TFinancialLogForm(TFinancialDM& dm, QWidget* parent)
     auto* bottom = new QHBoxLayout;
     bottom->addStretch(1);
     PrintButton = Button(this, "PrintButton", QStringLiteral("Š&tampaj"));
+    ExcelButton = Button(this, "ExcelButton", QStringLiteral("Izvoz u E&xcel"));
     CloseButton = Button(this, "CloseButton", QStringLiteral("&Zatvori"));
     bottom->addWidget(PrintButton);
+    bottom->addWidget(ExcelButton);
     bottom->addWidget(CloseButton);
     layout->addLayout(bottom);
 
@@ -92,6 +94,7 @@ TFinancialLogForm::TFinancialLogForm(TFinancialDM& dm, QWidget* parent)
     connect(FromButton, &QPushButton::clicked, this, [this] { PickDate(FromEdit); });
     connect(ToButton, &QPushButton::clicked, this, [this] { PickDate(ToEdit); });
     connect(PrintButton, &QPushButton::clicked, this, &TFinancialLogForm::Print);
+    connect(ExcelButton, &QPushButton::clicked, this, &TFinancialLogForm::ExportExcel);
     // Escape closes the form as the close button does.
     connect(CloseButton, &QPushButton::clicked, this, &QDialog::reject);
 
@@ -117,16 +120,24 @@ void TFinancialLogForm::PickDate(QLineEdit* box) {
         box->setText(text);
 }
 
+void TFinancialLogForm::PrintTo(TReportEngine& engine) {
+    engine.ExecuteLogReport(book_.Lines(), res::LOG_CAPTION, book_.From, book_.To);
+}
+
 void TFinancialLogForm::Print() {
-    TQuery& lines = book_.Lines();
-    if (!lines.Active())
+    if (!book_.Lines().Active())
         return;
     try {
-        engine_.ExecuteLogReport(lines, res::LOG_CAPTION, book_.From, book_.To);
+        PrintTo(engine_);
     } catch (const TAbort&) {
     } catch (const TError& e) {
         Ui().ShowMessage(TMessageType::Error, e.Message());
     }
+}
+
+void TFinancialLogForm::ExportExcel() {
+    if (book_.Lines().Active())
+        ExportToExcel(res::LOG_CAPTION, [this](TReportEngine& engine) { PrintTo(engine); });
 }
 
 bool TFinancialLogForm::eventFilter(QObject* watched, QEvent* event) {

@@ -30,6 +30,7 @@ public:
     QPushButton* FindButton;
     QTableView* LogGrid;
     QPushButton* PrintButton;
+    QPushButton* ExcelButton;
     QPushButton* CloseButton;
 
     // "Prikaži": the book of the period the boxes hold; a refused period is shown.
@@ -38,12 +39,16 @@ public:
     void PickDate(QLineEdit* box);
     // "Štampaj": the shown book through the report engine.
     void Print();
+    // "Izvoz u Excel": the same print into a workbook the user names.
+    void ExportExcel();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
 private:
+    void PrintTo(TReportEngine& engine);
+
     TFinancialDM& dm_;
     TDayBook book_;
     TReportEngine engine_;

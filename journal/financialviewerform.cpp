@@ -14,6 +14,7 @@
 #include "host/common/textformat.h"
 #include "host/data/query.h"
 #include "host/forms/datasetmodel.h"
+#include "host/report/reportengine.h"
 #include "host/ui/uiservice.h"
 #include "journal/bulkjobs.h"
 #include "journal/financialdetailform.h"
@@ -197,6 +198,7 @@ TFinancialViewerForm::TFinancialViewerForm(TFinancialDM& dm, QWidget* parent)
     AutoCloseOpenAction->setVisible(false);
     AutoRoundAll = NewCommand("AutoRoundAll", "Svi");
     PrintMore = NewCommand("PrintMore", "Štampaj više", QKeySequence(Qt::CTRL | Qt::Key_P));
+    ExportExcel = NewCommand("ExportExcel", "Izvoz u Excel");
     MergePerceptsAction =
         NewCommand("MergePerceptsAction", "Spajanje", QKeySequence(Qt::CTRL | Qt::Key_S));
     FinancialLogAction =
@@ -222,7 +224,7 @@ TFinancialViewerForm::TFinancialViewerForm(TFinancialDM& dm, QWidget* parent)
     ActionTB->clear();
     for (QAction* a : {PreceptAdd, PreceptEdit, PreceptDelete, static_cast<QAction*>(nullptr),
                        AccountAdmin, PreceptTypeAdmin, static_cast<QAction*>(nullptr), AutoConting,
-                       AutoContingOne, PrintMore, MergePerceptsAction,
+                       AutoContingOne, PrintMore, ExportExcel, MergePerceptsAction,
                        static_cast<QAction*>(nullptr), FinancialLogAction, FinancialBalanceAction,
                        FinancialAccountingNew, static_cast<QAction*>(nullptr), ContingOptions}) {
         if (!a) {
@@ -241,15 +243,19 @@ TFinancialViewerForm::TFinancialViewerForm(TFinancialDM& dm, QWidget* parent)
         s->setSeparator(true);
         return s;
     };
-    for (QAction* a : {PreceptAdd,       PreceptEdit,        PreceptDelete,
-                       separator(),      AccountAdmin,       PreceptTypeAdmin,
-                       separator(),      AutoConting,        AutoContingOne,
-                       AutoClose5,       AutoClose6,         AutoClose7,
-                       AutoCloseYear,    AutoOpenYear,       AutoCloseOpenAction,
-                       separator(),      PrintMore,          MergePerceptsAction,
-                       separator(),      FinancialLogAction, FinancialBalanceAction,
-                       separator(),      ContingOptions,     separator(),
-                       ColumnsVisibility})
+    for (QAction* a : {PreceptAdd,          PreceptEdit,
+                       PreceptDelete,       separator(),
+                       AccountAdmin,        PreceptTypeAdmin,
+                       separator(),         AutoConting,
+                       AutoContingOne,      AutoClose5,
+                       AutoClose6,          AutoClose7,
+                       AutoCloseYear,       AutoOpenYear,
+                       AutoCloseOpenAction, separator(),
+                       PrintMore,           ExportExcel,
+                       MergePerceptsAction, separator(),
+                       FinancialLogAction,  FinancialBalanceAction,
+                       separator(),         ContingOptions,
+                       separator(),         ColumnsVisibility})
         DBG->addAction(a);
 
     connect(PreceptAdd, &QAction::triggered, this, &TFinancialViewerForm::PreceptAddExecute);
@@ -281,6 +287,7 @@ TFinancialViewerForm::TFinancialViewerForm(TFinancialDM& dm, QWidget* parent)
     connect(MergePerceptsAction, &QAction::triggered, this,
             &TFinancialViewerForm::MergePerceptsExecute);
     connect(PrintMore, &QAction::triggered, this, &TFinancialViewerForm::PrintMoreExecute);
+    connect(ExportExcel, &QAction::triggered, this, &TFinancialViewerForm::ExportExcelExecute);
     connect(FinancialLogAction, &QAction::triggered, this,
             &TFinancialViewerForm::FinancialLogExecute);
     connect(FinancialAccountingNew, &QAction::triggered, this,
@@ -542,6 +549,15 @@ void TFinancialViewerForm::ContingOptionsExecute() {
 void TFinancialViewerForm::FinancialBalanceExecute() {
     if (auto* form = NewOwnForm<TFinancialBalanceForm>(dm_, this))
         ShowModal(*form);
+}
+
+void TFinancialViewerForm::ExportExcelExecute() {
+    TQuery& list = dm_.PreceptZQ();
+    if (!list.Active() || list.Editing())
+        return;
+    ExportToExcel(QStringLiteral("Nalozi"), [&](TReportEngine& engine) {
+        engine.ExecutePreceptListReport(list, {}, ListConditions(dm_));
+    });
 }
 
 void TFinancialViewerForm::PrintMoreExecute() {

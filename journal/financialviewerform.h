@@ -40,6 +40,7 @@ public:
     QAction* AutoCloseOpenAction;
     QAction* AutoRoundAll;
     QAction* PrintMore;
+    QAction* ExportExcel;
     QAction* MergePerceptsAction;
     QAction* FinancialLogAction;
     QAction* FinancialBalanceAction;
@@ -62,6 +63,9 @@ public:
     // "Štampaj više" and "Dnevnik": their forms, modally.
     void PrintMoreExecute();
     void FinancialLogExecute();
+    // "Izvoz u Excel": the vouchers the list shows, under its search's conditions, into a
+    // workbook the user names.
+    void ExportExcelExecute();
     // Posting and closing refuse while the list has its own filter switched on.
     bool FilterGuard();
 

@@ -70,6 +70,35 @@ QString PreceptListSQL(const TPreceptSearch& s, QVariantList* values) {
     return sql;
 }
 
+QStringList SearchConditions(const TPreceptSearch& s) {
+    auto date = [](const QString& text) {
+        const std::optional<QDate> d = MyDateStrToDate(text);
+        return d ? DateToText(*d) : text;
+    };
+    QStringList lines;
+    if (!s.precepttype.isEmpty())
+        lines << QStringLiteral("Tip naloga: %1").arg(s.precepttype);
+    if (!s.number.isEmpty())
+        lines << QStringLiteral("Broj počinje sa: %1").arg(s.number);
+    if (!s.datefrom.isEmpty() && !s.dateto.isEmpty())
+        lines << QStringLiteral("Period: %1 - %2").arg(date(s.datefrom), date(s.dateto));
+    else if (!s.datefrom.isEmpty())
+        lines << QStringLiteral("Od datuma: %1").arg(date(s.datefrom));
+    else if (!s.dateto.isEmpty())
+        lines << QStringLiteral("Do datuma: %1").arg(date(s.dateto));
+    if (!s.status.isEmpty())
+        lines << QStringLiteral("Status: %1").arg(s.status);
+    if (!s.description.isEmpty())
+        lines << QStringLiteral("Opis počinje sa: %1").arg(s.description);
+    if (!s.groupprecept.isEmpty())
+        lines << (s.groupprecept == PRE_GROUP_PRECEPT_Y
+                      ? QStringLiteral("Samo nalozi spojeni u zbirni nalog")
+                      : QStringLiteral("Samo nalozi koji nisu spojeni u zbirni nalog"));
+    if (!s.relatedentity.isEmpty())
+        lines << QStringLiteral("Temeljnica: %1").arg(s.relatedentity);
+    return lines;
+}
+
 void FindPrecepts(TFinancialDM& dm, const TPreceptSearch& search) {
     QVariantList values;
     const QString sql = PreceptListSQL(search, &values);
@@ -81,6 +110,14 @@ void FindPrecepts(TFinancialDM& dm, const TPreceptSearch& search) {
     list.SetIndexFieldNames(QStringLiteral("preceptdate DESC, preceptid DESC"));
     list.Open();
     list.First();
+    dm.PreceptListSearchSQL = sql;
+    dm.PreceptListSearchText = SearchConditions(search);
+}
+
+QStringList ListConditions(TFinancialDM& dm) {
+    TQuery& list = dm.PreceptZQ();
+    return list.Active() && list.SQL() == dm.PreceptListSearchSQL ? dm.PreceptListSearchText
+                                                                  : QStringList();
 }
 
 bool LoadPrecept(TFinancialDM& dm, qint64 preceptId) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 namespace fin {
 
@@ -27,6 +28,10 @@ inline const QString PRE_GROUP_PRECEPT_N = QStringLiteral("Nema");
 // typed is bound, so quotes, "%" and "_" are searched as they are. A date that is not one
 // is refused with a message.
 QString PreceptListSQL(const TPreceptSearch& search, QVariantList* values);
+// The search's conditions as lines of text for a print of the list; none for an empty one.
+QStringList SearchConditions(const TPreceptSearch& search);
+// The conditions of the search the voucher list shows; none when it shows something else.
+QStringList ListConditions(TFinancialDM& dm);
 // Loads the data module's voucher list: newest first, later id first on one date.
 void FindPrecepts(TFinancialDM& dm, const TPreceptSearch& search);
 // Loads the one voucher with this id into the list; false when there is none.

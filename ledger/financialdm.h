@@ -146,6 +146,10 @@ public:
     // when a new balance sheet starts its fill.
     QString UsedOldCodes;
     QStringList ReservedPreceptTypes;
+    // The voucher list's last search as text for its prints, with the statement it ran:
+    // once the list runs another statement the text no longer describes it.
+    QString PreceptListSearchSQL;
+    QStringList PreceptListSearchText;
 
     // How screens open a voucher in the editor: the package's own service, set by the
     // snap-in while it is loaded.

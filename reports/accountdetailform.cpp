@@ -3,6 +3,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QMenu>
 #include <QVBoxLayout>
 #include <QWheelEvent>
 
@@ -149,11 +150,30 @@ TAccountDetailForm::TAccountDetailForm(TFinancialDM& dm, QWidget* parent)
     AccountOK = Button(this, "AccountOK", QStringLiteral("&U redu"));
     AccountOK->setDefault(true);
     AccountCancel = Button(this, "AccountCancel", QStringLiteral("&Otkaži"));
+    // Each print also into a workbook; the menu offers what the print buttons offer.
+    ExcelButton = Button(this, "ExcelButton", QStringLiteral("Izvoz u E&xcel"));
+    ExcelMenu = new QMenu(ExcelButton);
+    ExcelMenu->setObjectName("ExcelMenu");
+    auto excel = [this](const QString& name, const QString& caption, QPushButton* print) {
+        QAction* action = ExcelMenu->addAction(caption);
+        action->setObjectName(name);
+        excelPrints_.append({action, print});
+        return action;
+    };
+    ExportCard = excel("ExportCard", QStringLiteral("Kartica"), AccountPrint);
+    ExportAnalytical = excel("ExportAnalytical", QStringLiteral("Analitike"), PrintAnalytical);
+    ExportAnalyticalWithBalance =
+        excel("ExportAnalyticalWithBalance", QStringLiteral("Analitike sa saldom"),
+              PrintAnalyticalWithBalance);
+    ExportSynthetic = excel("ExportSynthetic", QStringLiteral("Po sintetici"), PrintSynthetic);
+    connect(ExcelMenu, &QMenu::aboutToShow, this, &TAccountDetailForm::UpdateExcelMenu);
+    ExcelButton->setMenu(ExcelMenu);
     buttons->addWidget(Transfer);
     buttons->addWidget(PrintAnalytical);
     buttons->addWidget(PrintAnalyticalWithBalance);
     buttons->addStretch(1);
-    for (QPushButton* b : {AccountPrint, AccountApply, PrintSynthetic, AccountOK, AccountCancel})
+    for (QPushButton* b :
+         {AccountPrint, ExcelButton, AccountApply, PrintSynthetic, AccountOK, AccountCancel})
         buttons->addWidget(b);
     PrintSynthetic->setVisible(false);
     layout->addLayout(buttons);
@@ -175,6 +195,11 @@ TAccountDetailForm::TAccountDetailForm(TFinancialDM& dm, QWidget* parent)
     connect(PrintAnalyticalWithBalance, &QPushButton::clicked, this,
             [this] { PrintAnalyticalClick(true); });
     connect(PrintSynthetic, &QPushButton::clicked, this, &TAccountDetailForm::PrintSyntheticClick);
+    connect(ExportCard, &QAction::triggered, this, &TAccountDetailForm::ExportClick);
+    connect(ExportAnalytical, &QAction::triggered, this, [this] { ExportAnalyticalClick(false); });
+    connect(ExportAnalyticalWithBalance, &QAction::triggered, this,
+            [this] { ExportAnalyticalClick(true); });
+    connect(ExportSynthetic, &QAction::triggered, this, &TAccountDetailForm::ExportSyntheticClick);
     connect(AddTypeButton, &QPushButton::clicked, this, &TAccountDetailForm::AddTypeClick);
     connect(RemoveTypeButton, &QPushButton::clicked, this, &TAccountDetailForm::RemoveTypeClick);
     connect(AccountApply, &QPushButton::clicked, this, &TAccountDetailForm::Apply);
@@ -276,7 +301,8 @@ void TAccountDetailForm::UseAsEditor(bool subaccount) {
     LinesGrid->setVisible(false);
     for (QLabel* l : {TotalDebitLabel, TotalCreditLabel, TotalBalanceLabel})
         l->setVisible(false);
-    for (QPushButton* b : {PrintAnalytical, PrintAnalyticalWithBalance, Transfer, AccountPrint})
+    for (QPushButton* b :
+         {PrintAnalytical, PrintAnalyticalWithBalance, Transfer, AccountPrint, ExcelButton})
         b->setEnabled(false);
     AccountApply->setEnabled(true);
     if (!subaccount) {
@@ -342,36 +368,88 @@ void TAccountDetailForm::TransferClick() {
     accept();
 }
 
+void TAccountDetailForm::UpdateExcelMenu() {
+    for (const auto& [action, print] : excelPrints_) {
+        action->setVisible(!print->isHidden());
+        action->setEnabled(print->isEnabled());
+    }
+}
+
+QString TAccountDetailForm::ExportName(const QString& what) const {
+    if (card_.IsGroup())
+        return what + QLatin1Char(' ') + card_.GroupCaption();
+    QString name = what + QLatin1Char(' ') + CodeEdit->text().trimmed();
+    if (!card_.SubaccountCode.isEmpty())
+        name += QLatin1Char('-') + card_.SubaccountCode;
+    return name;
+}
+
+void TAccountDetailForm::CardReport(TReportEngine& engine) {
+    TQuery& lines = card_.Lines();
+    if (card_.IsGroup()) {
+        engine.ExecuteAccountGroupReport(lines, card_.GroupCaption(), card_.From, card_.To);
+        return;
+    }
+    const QString name =
+        card_.SubaccountCode.isEmpty() ? card_.AccountName() : SubaccountNameEdit->text();
+    engine.ExecuteAccountReport(Accounts(), lines, name, card_.From, card_.To,
+                                card_.SubaccountCode);
+}
+
+void TAccountDetailForm::AnalyticalReport(TReportEngine& engine) {
+    engine.ExecuteSubaccountsReport(Accounts(), subaccountTotals_, card_.AccountName(), card_.From,
+                                    card_.To);
+}
+
+void TAccountDetailForm::SyntheticReport(TReportEngine& engine) {
+    engine.ExecuteGroupSyntheticReport(card_.Lines(), syntheticTotals_, card_.GroupCaption(),
+                                       card_.From, card_.To);
+}
+
 void TAccountDetailForm::PrintClick() {
-    Guarded([this] {
-        TQuery& lines = card_.Lines();
-        if (card_.IsGroup()) {
-            engine_.ExecuteAccountGroupReport(lines, card_.GroupCaption(), card_.From, card_.To);
-            return;
-        }
-        const QString name =
-            card_.SubaccountCode.isEmpty() ? card_.AccountName() : SubaccountNameEdit->text();
-        engine_.ExecuteAccountReport(Accounts(), lines, name, card_.From, card_.To,
-                                     card_.SubaccountCode);
-    });
+    Guarded([this] { CardReport(engine_); });
+}
+
+void TAccountDetailForm::ExportClick() {
+    ExportToExcel(ExportName(QStringLiteral("Kartica")),
+                  [this](TReportEngine& engine) { CardReport(engine); });
 }
 
 void TAccountDetailForm::PrintAnalyticalClick(bool net) {
     Guarded([&] {
         card_.FillSubaccountTotals(subaccountTotals_, net);
-        if (subaccountTotals_.IsEmpty())
-            return;
-        engine_.ExecuteSubaccountsReport(Accounts(), subaccountTotals_, card_.AccountName(),
-                                         card_.From, card_.To);
+        if (!subaccountTotals_.IsEmpty())
+            AnalyticalReport(engine_);
     });
+}
+
+void TAccountDetailForm::ExportAnalyticalClick(bool net) {
+    bool filled = false;
+    Guarded([&] {
+        card_.FillSubaccountTotals(subaccountTotals_, net);
+        filled = !subaccountTotals_.IsEmpty();
+    });
+    if (filled)
+        ExportToExcel(ExportName(QStringLiteral("Analitike")),
+                      [this](TReportEngine& engine) { AnalyticalReport(engine); });
 }
 
 void TAccountDetailForm::PrintSyntheticClick() {
     Guarded([this] {
         card_.FillSyntheticTotals(syntheticTotals_);
-        engine_.ExecuteGroupSyntheticReport(card_.Lines(), syntheticTotals_, card_.GroupCaption(),
-                                            card_.From, card_.To);
+        SyntheticReport(engine_);
     });
+}
+
+void TAccountDetailForm::ExportSyntheticClick() {
+    bool filled = false;
+    Guarded([&] {
+        card_.FillSyntheticTotals(syntheticTotals_);
+        filled = true;
+    });
+    if (filled)
+        ExportToExcel(ExportName(QStringLiteral("Sintetika")),
+                      [this](TReportEngine& engine) { SyntheticReport(engine); });
 }
 
 void TAccountDetailForm::AddTypeClick() {

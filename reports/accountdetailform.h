@@ -5,6 +5,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QTableView>
 #include <memory>
@@ -59,6 +60,13 @@ public:
     QPushButton* PrintAnalyticalWithBalance;
     QPushButton* PrintSynthetic;
     QPushButton* Transfer;
+    // "Izvoz u Excel": beside each print its workbook, for the prints offered now.
+    QPushButton* ExcelButton;
+    QMenu* ExcelMenu;
+    QAction* ExportCard;
+    QAction* ExportAnalytical;
+    QAction* ExportAnalyticalWithBalance;
+    QAction* ExportSynthetic;
 
     // The card of an account or of one of its sub-accounts, for the whole year.
     void LoadAccount(const TAccountDesc& desc);
@@ -73,6 +81,11 @@ public:
     void PrintClick();
     void PrintAnalyticalClick(bool net);
     void PrintSyntheticClick();
+    // The same prints into a workbook the user names.
+    void ExportClick();
+    void ExportAnalyticalClick(bool net);
+    void ExportSyntheticClick();
+    void UpdateExcelMenu();
     void AddTypeClick();
     void RemoveTypeClick();
     bool Apply();
@@ -86,6 +99,10 @@ private:
     void CancelEdits();
     void ShowTotals();
     void Guarded(const std::function<void()>& operation);
+    QString ExportName(const QString& what) const;
+    void CardReport(TReportEngine& engine);
+    void AnalyticalReport(TReportEngine& engine);
+    void SyntheticReport(TReportEngine& engine);
 
     TFinancialDM& dm_;
     TAccountCard card_;
@@ -93,6 +110,7 @@ private:
     TDataSetModel* model_;
     TDataSet subaccountTotals_;
     TDataSet syntheticTotals_;
+    QVector<QPair<QAction*, QPushButton*>> excelPrints_;  // an export and its print
 };
 
 // Show a card modally, in the chart the data module's UseNewChart names.

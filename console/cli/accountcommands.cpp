@@ -3,6 +3,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
+#include <functional>
 #include <map>
 #include <string>
 
@@ -51,23 +52,39 @@ struct TArgs {
     }
 };
 
-enum class TFormat { Text, Csv, Json, Pdf };
+enum class TFormat { Text, Csv, Json, Pdf, Xlsx };
 
-bool ParseFormat(const QString& text, bool pdfAllowed, TFormat& format, TCliContext& ctx) {
-    if (text.isEmpty() || text == QLatin1String("text"))
+bool ParseFormat(const QString& text, TFormat& format, TCliContext& ctx) {
+    static const QVector<QPair<QString, TFormat>> formats{{QStringLiteral("text"), TFormat::Text},
+                                                          {QStringLiteral("csv"), TFormat::Csv},
+                                                          {QStringLiteral("json"), TFormat::Json},
+                                                          {QStringLiteral("pdf"), TFormat::Pdf},
+                                                          {QStringLiteral("xlsx"), TFormat::Xlsx}};
+    if (text.isEmpty()) {
         format = TFormat::Text;
-    else if (text == QLatin1String("csv"))
-        format = TFormat::Csv;
-    else if (text == QLatin1String("json"))
-        format = TFormat::Json;
-    else if (text == QLatin1String("pdf") && pdfAllowed)
-        format = TFormat::Pdf;
-    else {
-        ctx.err << "Nepoznat format: " << text
-                << (pdfAllowed ? " (text, csv, json ili pdf)\n" : " (text, csv ili json)\n");
-        return false;
+        return true;
     }
-    return true;
+    for (const auto& [name, f] : formats)
+        if (text == name) {
+            format = f;
+            return true;
+        }
+    ctx.err << "Nepoznat format: " << text << " (text, csv, json, pdf ili xlsx)\n";
+    return false;
+}
+
+// A print of the command into a file: pdf or xlsx, into --output or the default name
+// (given without extension).
+void PrintToFile(TFormat format, const TArgs& args, const QString& defaultFile,
+                 const QString& saved, TCliContext& ctx,
+                 const std::function<void(TReportEngine&)>& print) {
+    const bool pdf = format == TFormat::Pdf;
+    const QString path = args.values.value(
+        "--output", defaultFile + (pdf ? QStringLiteral(".pdf") : QStringLiteral(".xlsx")));
+    TReportEngine engine;
+    engine.SetOutput(pdf ? TReportOutput::Pdf : TReportOutput::Xlsx, path);
+    print(engine);
+    ctx.out << saved << ' ' << QFileInfo(path).absoluteFilePath() << '\n';
 }
 
 QString Amount(double value, TFormat format) {
@@ -110,7 +127,7 @@ int Card(const QStringList& raw, TCliContext& ctx) {
         return kExitUsage;
     }
     TFormat format;
-    if (!ParseFormat(args.values.value("--format"), true, format, ctx))
+    if (!ParseFormat(args.values.value("--format"), format, ctx))
         return kExitUsage;
     const QString code = args.positional[0].trimmed();
     if (!CheckCode(code, ctx))
@@ -146,20 +163,19 @@ int Card(const QStringList& raw, TCliContext& ctx) {
                                               : session.dm.GetSubAccountName(
                                                     desc.AccountType, subaccount.toLongLong());
     TQuery& lines = card.Lines();
-    if (format == TFormat::Pdf) {
-        const QString path = args.values.value(
-            "--output", QStringLiteral("kartica-%1%2.pdf")
-                            .arg(code, subaccount.isEmpty() ? QString() : "-" + subaccount));
+    if (format == TFormat::Pdf || format == TFormat::Xlsx) {
         // The print heads the card with the account's row, so the chart's list stands on it.
         TAccountBrowser browser(session.dm);
         browser.ContoText = code;
         browser.Search();
         browser.Accounts().Locate(QStringLiteral("code"), code);
-        TReportEngine engine;
-        engine.SetOutput(TReportOutput::Pdf, path);
-        engine.ExecuteAccountReport(browser.Accounts(), lines, name, card.From, card.To,
-                                    subaccount);
-        ctx.out << "Kartica je sačuvana u " << QFileInfo(path).absoluteFilePath() << '\n';
+        PrintToFile(format, args,
+                    QStringLiteral("kartica-%1%2")
+                        .arg(code, subaccount.isEmpty() ? QString() : "-" + subaccount),
+                    QStringLiteral("Kartica je sačuvana u"), ctx, [&](TReportEngine& engine) {
+                        engine.ExecuteAccountReport(browser.Accounts(), lines, name, card.From,
+                                                    card.To, subaccount);
+                    });
         return kExitOk;
     }
 
@@ -236,15 +252,19 @@ int Card(const QStringList& raw, TCliContext& ctx) {
 
 int Accounts(const QStringList& raw, TCliContext& ctx) {
     TArgs args;
-    if (!args.Parse(raw, {"--prefix", "--format"}, {"--values", "--old-chart"}, ctx))
+    if (!args.Parse(raw, {"--prefix", "--format", "--output"}, {"--values", "--old-chart"}, ctx))
         return kExitUsage;
     if (!args.positional.isEmpty()) {
         ctx.err << "Nepoznat argument: " << args.positional.first() << '\n';
         return kExitUsage;
     }
     TFormat format;
-    if (!ParseFormat(args.values.value("--format"), false, format, ctx))
+    if (!ParseFormat(args.values.value("--format"), format, ctx))
         return kExitUsage;
+    if (args.values.contains("--output") && format != TFormat::Pdf && format != TFormat::Xlsx) {
+        ctx.err << "Opcija --output važi za formate pdf i xlsx.\n";
+        return kExitUsage;
+    }
     const QString prefix = args.values.value("--prefix").trimmed();
     if (!prefix.isEmpty() && !CheckCode(prefix, ctx))
         return kExitRefused;
@@ -257,6 +277,15 @@ int Accounts(const QStringList& raw, TCliContext& ctx) {
     browser.AccountValuesShow = values;
     browser.Search();
     TQuery& accounts = browser.Accounts();
+    if (format == TFormat::Pdf || format == TFormat::Xlsx) {
+        PrintToFile(
+            format, args,
+            values ? QStringLiteral("kontni-plan-vrednosti") : QStringLiteral("kontni-plan"),
+            QStringLiteral("Izveštaj je sačuvan u"), ctx, [&](TReportEngine& engine) {
+                engine.ExecuteChartReport(accounts, {}, browser.PrintSubtitles());
+            });
+        return kExitOk;
+    }
     // Rows are read where they stand: moving the cursor would load each account's
     // sub-accounts, which the list does not print.
     auto column = [&](const char* name) {
@@ -408,13 +437,14 @@ QVector<TCliCommand> AccountCommands() {
     return {
         {{"card"},
          QStringLiteral("KONTO [--subaccount ID] [--from DATUM] [--to DATUM] [--old-chart] "
-                        "[--format text|csv|json|pdf] [--output DATOTEKA]"),
+                        "[--format text|csv|json|pdf|xlsx] [--output DATOTEKA]"),
          QStringLiteral("Kartica konta: stavke proknjiženih naloga sa saldom i zbirovima."),
          QStringLiteral(
              "Stavke počinju 1. januara finansijske godine i idu do datuma --to; stavke pre\n"
              "datuma --from su sabrane u red \"Prethodno stanje\". Datumi su iz finansijske\n"
              "godine (2024-03-15 ili 15.3.2024.). Bez --old-chart važi novi kontni plan.\n"
-             "Format pdf štampa karticu u datoteku (podrazumevano kartica-KONTO.pdf)."),
+             "Formati pdf i xlsx štampaju karticu u datoteku --output (podrazumevano\n"
+             "kartica-KONTO.pdf, odnosno kartica-KONTO.xlsx)."),
          Card},
         {{"card", "transfer"},
          QStringLiteral("KONTO[:ANALITIKA] --target KONTO[:ANALITIKA] [--from DATUM] [--to DATUM] "
@@ -436,12 +466,15 @@ QVector<TCliCommand> AccountCommands() {
              "analitika tipa je prazna; konto tog tipa dobija analitike iz nje."),
          SubaccountTypeAdd},
         {{"accounts"},
-         QStringLiteral("[--prefix PREFIKS] [--values] [--old-chart] [--format text|csv|json]"),
+         QStringLiteral("[--prefix PREFIKS] [--values] [--old-chart] "
+                        "[--format text|csv|json|pdf|xlsx] [--output DATOTEKA]"),
          QStringLiteral("Kontni plan, po želji sa prometom i saldom godine."),
          QStringLiteral(
              "Sa --values uz svaki konto stoje duguje, potražuje i saldo proknjiženih naloga\n"
              "finansijske godine; u starom kontnom planu konto obuhvata i svoja analitička\n"
-             "konta, u novom samo sebe. Prefiks sme da sadrži samo cifre."),
+             "konta, u novom samo sebe. Prefiks sme da sadrži samo cifre. Formati pdf i\n"
+             "xlsx idu u datoteku --output (podrazumevano kontni-plan.pdf, odnosno\n"
+             "kontni-plan-vrednosti.xlsx sa --values)."),
          Accounts},
     };
 }

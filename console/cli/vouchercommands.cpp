@@ -8,6 +8,7 @@
 #include "host/common/captions.h"
 #include "host/common/textformat.h"
 #include "host/data/query.h"
+#include "host/report/reportengine.h"
 #include "journal/preceptedit.h"
 #include "journal/preceptsearch.h"
 #include "ledger/ledgercaptions.h"
@@ -215,8 +216,11 @@ int VoucherList(const QStringList& raw, TCliContext& ctx) {
     TOptions o;
     if (!ParseOptions(raw,
                       {"--type", "--number", "--from", "--to", "--status", "--description",
-                       "--group", "--source"},
+                       "--group", "--source", "--format", "--output"},
                       {"--json"}, o, ctx))
+        return kExitUsage;
+    const auto format = ReportFormatOption(o, ctx);
+    if (!format)
         return kExitUsage;
     TPreceptSearch s;
     s.precepttype = o.Value("--type");
@@ -250,8 +254,15 @@ int VoucherList(const QStringList& raw, TCliContext& ctx) {
     TSession session;
     FindPrecepts(session.dm, s);
     TQuery& list = session.dm.PreceptZQ();
-    if (o.Has("--json")) {
+    if (*format == TReportFormat::Json) {
         ctx.out << QJsonDocument(LinesJson(list)).toJson(QJsonDocument::Indented);
+        return kExitOk;
+    }
+    if (*format != TReportFormat::Text) {
+        EmitReport(*format, o.Value("--output"), QStringLiteral("nalozi"), ctx,
+                   [&](TReportEngine& engine) {
+                       engine.ExecutePreceptListReport(list, {}, SearchConditions(s));
+                   });
         return kExitOk;
     }
     auto row = [&](const QString& id, const QString& number, const QString& type,
@@ -328,9 +339,13 @@ QVector<TCliCommand> VoucherCommands() {
          VoucherShow},
         {{"voucher", "list"},
          QStringLiteral("[--type IME] [--number PREFIKS] [--from D] [--to D] [--status p|n] "
-                        "[--description PREFIKS] [--group yes|no] [--source TABELA:ID] [--json]"),
+                        "[--description PREFIKS] [--group yes|no] [--source TABELA:ID] "
+                        "[--format text|csv|json|pdf|xlsx] [--output DATOTEKA]"),
          QStringLiteral("Nalozi po uslovima pretrage, najnoviji prvi."),
-         {},
+         QStringLiteral(
+             "Formati text i json (isto što i --json) idu na standardni izlaz, csv takođe\n"
+             "osim uz --output; pdf i xlsx u datoteku --output (podrazumevano nalozi.pdf,\n"
+             "odnosno nalozi.xlsx). Uslovi pretrage stoje ispod naslova izveštaja."),
          VoucherList},
         {{"voucher", "copy"},
          QStringLiteral("ID [--json]"),

@@ -3,7 +3,6 @@
 #include <QAbstractTextDocumentLayout>
 #include <QAction>
 #include <QFile>
-#include <QFileDialog>
 #include <QPainter>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
@@ -27,6 +26,10 @@ namespace fin {
 namespace {
 
 constexpr int kProgressFrom = 2000;  // rows; smaller reports are done before anyone waits
+// A spreadsheet's dates as the screens write them; the reader's own order would mix days
+// and months.
+const QString kXlsxDateFormat = QStringLiteral("dd.mm.yyyy.");
+const QString kXlsxAmountFormat = QStringLiteral("#,##0.00");
 
 bool IsNumeric(const TField& f) {
     return f.DataType() == TFieldType::Float || f.DataType() == TFieldType::Integer;
@@ -263,11 +266,12 @@ void WriteSheet(lxw_workbook* workbook, const TReportDocument& d) {
                     if ((ok = date.isValid())) {
                         lxw_datetime when{date.year(), date.month(), date.day(), 0, 0, 0};
                         worksheet_write_datetime(sheet, row, c, &when,
-                                                 formats.Cell(bold, QStringLiteral("dd.mm.yyyy")));
+                                                 formats.Cell(bold, kXlsxDateFormat));
                     }
                 }
+                // Text as the print shows it: a status or a type in words, not its key.
                 if (!ok)
-                    text(row, c, v, formats.Cell(bold));
+                    text(row, c, shown.value(c).isEmpty() ? v : shown.value(c), formats.Cell(bold));
             }
             ++row;
         };
@@ -292,6 +296,33 @@ struct TExport {
     std::function<void(const QString& path)> write;
 };
 
+// A name that can stand as a file's: the characters file systems refuse become dashes.
+QString FileNameOf(const QString& title) {
+    QString name = title.trimmed();
+    for (QChar& ch : name)
+        if (QStringLiteral("/\\:*?\"<>|").contains(ch) || ch.unicode() < 32)
+            ch = QLatin1Char('-');
+    return name.isEmpty() ? QStringLiteral("Izveštaj") : name;
+}
+
+// Asks for the file, proposing the title; a name without the suffix gets it. Cancel writes
+// nothing, a stop asked for during the export leaves nothing, and an error is shown.
+bool ExportAsked(const QString& title, const TExport& e) {
+    QString path = FileNameOf(title) + e.suffix;
+    if (!Ui().SaveFileName(QStringLiteral("Izvoz"), e.filter, path) || path.trimmed().isEmpty())
+        return false;
+    if (!path.endsWith(e.suffix, Qt::CaseInsensitive))
+        path += e.suffix;
+    try {
+        e.write(path);
+        return true;
+    } catch (const TAbort&) {
+    } catch (const TError& error) {
+        Ui().ShowMessage(TMessageType::Error, error.Message());
+    }
+    return false;
+}
+
 void ShowPreview(QWidget* owner, const QString& title, const std::function<void(QPrinter&)>& setUp,
                  const std::function<void(QPrinter&)>& paint, const QVector<TExport>& exports) {
     QPrinter printer(QPrinter::HighResolution);
@@ -309,19 +340,14 @@ void ShowPreview(QWidget* owner, const QString& title, const std::function<void(
     if (QToolBar* bar = preview.findChild<QToolBar*>()) {
         bar->addSeparator();
         for (const TExport& e : exports)
-            bar->addAction(e.caption, &preview, [&preview, &e, title] {
-                const QString path = QFileDialog::getSaveFileName(&preview, QStringLiteral("Izvoz"),
-                                                                  title + e.suffix, e.filter);
-                if (path.isEmpty())
-                    return;
-                try {
-                    e.write(path);
-                } catch (const TError& error) {
-                    Ui().ShowMessage(TMessageType::Error, error.Message());
-                }
-            });
+            bar->addAction(e.caption, &preview, [&e, title] { ExportAsked(title, e); });
     }
     preview.exec();
+}
+
+TExport ExcelExport(std::function<void(const QString& path)> write) {
+    return {QStringLiteral("Izvoz u Excel..."), QStringLiteral("Excel (*.xlsx)"),
+            QStringLiteral(".xlsx"), std::move(write)};
 }
 
 // A printer for the fixed-pitch prints: A4 in their orientation, the whole sheet theirs.
@@ -521,7 +547,7 @@ void WriteLogXlsx(const QString& path, const TRowFeed& rows, const QString& titl
                         const QDate d = v.toDate();
                         lxw_datetime when{d.year(), d.month(), d.day(), 0, 0, 0};
                         worksheet_write_datetime(sheet, row, c, &when,
-                                                 formats.Cell(bold, QStringLiteral("dd.mm.yyyy")));
+                                                 formats.Cell(bold, kXlsxDateFormat));
                         break;
                     }
                     default:
@@ -795,7 +821,11 @@ TReportTable TReportEngine::TableOf(TDataSet& ds, const QString& caption, bool t
         t.titles << f->DisplayLabel();
         t.numeric << IsNumeric(*f);
         t.dates << (f->DataType() == TFieldType::Date);
-        t.formats << (IsNumeric(*f) ? f->DisplayFormat() : QString());
+        // Amounts without a format of their own show as the screens show amounts.
+        t.formats << (!IsNumeric(*f)                       ? QString()
+                      : !f->DisplayFormat().isEmpty()      ? f->DisplayFormat()
+                      : f->DataType() == TFieldType::Float ? kXlsxAmountFormat
+                                                           : QString());
     }
     if (!ds.Active())
         return t;
@@ -890,8 +920,7 @@ void TReportEngine::Emit(TReportDocument document) {
           [&d](const QString& path) { ExportReportPdf(d, path); }},
          {QStringLiteral("Izvoz u CSV..."), QStringLiteral("CSV (*.csv)"), QStringLiteral(".csv"),
           [&d](const QString& path) { ExportReportCsv(d, path); }},
-         {QStringLiteral("Izvoz u XLSX..."), QStringLiteral("Excel (*.xlsx)"),
-          QStringLiteral(".xlsx"), [&d](const QString& path) { ExportReportXlsx(d, path); }}});
+         ExcelExport([&d](const QString& path) { ExportReportXlsx(d, path); })});
 }
 
 void TReportEngine::ExecutePreceptReport(TDataSet& precept, TDataSet& items, const QString& title,
@@ -1115,8 +1144,7 @@ void TReportEngine::ExecuteLogReport(const TRowFeed& rows, const QString& title,
           exportAs(TReportOutput::Pdf)},
          {QStringLiteral("Izvoz u CSV..."), QStringLiteral("CSV (*.csv)"), QStringLiteral(".csv"),
           exportAs(TReportOutput::Csv)},
-         {QStringLiteral("Izvoz u XLSX..."), QStringLiteral("Excel (*.xlsx)"),
-          QStringLiteral(".xlsx"), exportAs(TReportOutput::Xlsx)}});
+         ExcelExport(exportAs(TReportOutput::Xlsx))});
 }
 
 void TReportEngine::WriteLogCsv(const TRowFeed& rows, QTextStream& out) {
@@ -1180,6 +1208,44 @@ void TReportEngine::WriteLogText(const TRowFeed& rows, QTextStream& out) {
     cells[kLogDebit] = FormatFloat(kAmountFormat, BetterRoundTo(debit, -2));
     cells[kLogCredit] = FormatFloat(kAmountFormat, BetterRoundTo(credit, -2));
     line(cells);
+}
+
+namespace {
+
+// The names among the wanted that the dataset has, in the wanted order.
+QStringList PresentFields(TDataSet& rows, std::initializer_list<const char*> wanted,
+                          bool visibleOnly = false) {
+    QStringList names;
+    for (const char* name : wanted)
+        if (const TField* f = rows.FindField(QString::fromLatin1(name));
+            f && (!visibleOnly || f->Visible()))
+            names << QString::fromLatin1(name);
+    return names;
+}
+
+}  // namespace
+
+void TReportEngine::ExecutePreceptListReport(TDataSet& precepts, const QString& title,
+                                             const QStringList& conditions) {
+    TReportDocument d;
+    d.title = title.isEmpty() ? QStringLiteral("Nalozi za knjiženje") : title;
+    d.subtitles = conditions;
+    d.tables << TableOf(precepts, {}, false,
+                        PresentFields(precepts, {"number", "PreceptType", "preceptdate",
+                                                 "registerdate", "status", "description"}));
+    Emit(std::move(d));
+}
+
+void TReportEngine::ExecuteChartReport(TDataSet& accounts, const QString& title,
+                                       const QStringList& subtitles) {
+    TReportDocument d;
+    d.title = title.isEmpty() ? QStringLiteral("Kontni plan") : title;
+    d.subtitles = subtitles;
+    QStringList columns = PresentFields(accounts, {"code", "name", "type"});
+    // The values are the screen's only while it shows them.
+    columns << PresentFields(accounts, {"debit", "credit", "balance"}, true);
+    d.tables << TableOf(accounts, {}, false, columns);
+    Emit(std::move(d));
 }
 
 // A card's lines: date, number, text and amounts; the totals row adds up the sides and
@@ -1386,6 +1452,14 @@ void TReportEngine::ExecuteStatisticalAnnexReport(TDataSet& rows, TDataSet&, con
 void TReportEngine::ExecuteClosingSheetReport(TDataSet& rows, TDataSet&, const QString& text,
                                               const QString& start, const QString& end) {
     Statement(QStringLiteral("Zaključni list"), BalanceTable(rows), text, start, end, true);
+}
+
+bool ExportToExcel(const QString& title, const std::function<void(TReportEngine&)>& print) {
+    return ExportAsked(title, ExcelExport([&print](const QString& path) {
+                           TReportEngine engine;
+                           engine.SetOutput(TReportOutput::Xlsx, path);
+                           print(engine);
+                       }));
 }
 
 }  // namespace fin

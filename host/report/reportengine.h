@@ -65,6 +65,13 @@ void ExportReportXlsx(const TReportDocument& document, const QString& path);
 // The text ExportReportCsv writes: the main table's full titles and system-text rows.
 QByteArray ReportCsv(const TReportDocument& document);
 
+class TReportEngine;
+
+// "Izvoz u Excel" of a screen: asks for the file (the title proposed, ".xlsx" added when
+// the name has none) and runs the print into it, so the workbook holds what the print
+// would; cancel writes nothing, an error is shown. True when the file was written.
+bool ExportToExcel(const QString& title, const std::function<void(TReportEngine&)>& print);
+
 // Every print of the module goes through here: the caller hands over open datasets and the
 // texts of the report, and the engine previews, prints or exports.
 class TReportEngine {
@@ -98,6 +105,13 @@ public:
     // it is read.
     static void WriteLogText(const TRowFeed& rows, QTextStream& out);
     static void WriteLogCsv(const TRowFeed& rows, QTextStream& out);
+    // The voucher list as it stands (its search and order): number, type, dates, status
+    // and text, under the search's conditions.
+    void ExecutePreceptListReport(TDataSet& precepts, const QString& title,
+                                  const QStringList& conditions);
+    // The chart of accounts as listed: code, name and type, and the year's values when
+    // the list shows them.
+    void ExecuteChartReport(TDataSet& accounts, const QString& title, const QStringList& subtitles);
     void ExecuteAccountReport(TDataSet& account, TDataSet& lines, const QString& text1,
                               const QString& text2, const QString& text3, const QString& text4);
     void ExecuteAccountGroupReport(TDataSet& lines, const QString& caption, const QString& from,

@@ -10,6 +10,7 @@
 #include <QScopedValueRollback>
 #include <QVBoxLayout>
 #include <optional>
+#include <tuple>
 
 #include "accounts/accountbrowser.h"
 #include "host/data/dbinifile.h"
@@ -188,8 +189,9 @@ TFinancialBalanceForm::TFinancialBalanceForm(TFinancialDM& dm, QWidget* parent)
     ShowButton = Button(this, "ShowButton", QStringLiteral("&Prikaži"));
     ShowButton->setDefault(true);
     PrintButton = Button(this, "PrintButton", QStringLiteral("Š&tampaj"));
+    ExcelButton = Button(this, "ExcelButton", QStringLiteral("Izvoz u E&xcel"));
     CloseButton = Button(this, "CloseButton", QStringLiteral("&Zatvori"));
-    for (QPushButton* b : {ShowButton, PrintButton, CloseButton})
+    for (QPushButton* b : {ShowButton, PrintButton, ExcelButton, CloseButton})
         buttons->addWidget(b);
     layout->addLayout(buttons);
     BuildPrintMenu();
@@ -319,21 +321,32 @@ QWidget* TFinancialBalanceForm::BuildPage(TBalanceReport report) {
 }
 
 void TFinancialBalanceForm::BuildPrintMenu() {
-    PrintMenu = new QMenu(PrintButton);
-    PrintMenu->setObjectName(QStringLiteral("PrintMenu"));
-    OldBalancesMenu = new QMenu(QStringLiteral("Stari bilansi"), PrintMenu);
-    OldBalancesMenu->setObjectName(QStringLiteral("OldBalancesMenu"));
-    for (const TPageInfo& info : kPages) {
-        QMenu* menu = IsOldChartReport(info.report) ? OldBalancesMenu : PrintMenu;
-        QAction* action = menu->addAction(QString::fromUtf8(info.printCaption));
-        action->setObjectName(QStringLiteral("Print%1Action").arg(QString::fromLatin1(info.name)));
-        const R report = info.report;
-        connect(action, &QAction::triggered, this, [this, report] { Print(report); });
-        printActions_[At(report)] = action;
-    }
-    PrintMenu->addMenu(OldBalancesMenu);
-    // The menu drops down under the button.
-    PrintButton->setMenu(PrintMenu);
+    // The same entries under both buttons: each print also goes into a workbook.
+    auto build = [this](QPushButton* button, const QString& name, bool excel) {
+        auto* menu = new QMenu(button);
+        menu->setObjectName(name + QStringLiteral("Menu"));
+        auto* old = new QMenu(QStringLiteral("Stari bilansi"), menu);
+        old->setObjectName(excel ? QStringLiteral("OldExcelMenu")
+                                 : QStringLiteral("OldBalancesMenu"));
+        for (const TPageInfo& info : kPages) {
+            QAction* action = (IsOldChartReport(info.report) ? old : menu)
+                                  ->addAction(QString::fromUtf8(info.printCaption));
+            action->setObjectName(
+                QStringLiteral("%1%2Action").arg(name, QString::fromLatin1(info.name)));
+            const R report = info.report;
+            if (excel)
+                connect(action, &QAction::triggered, this, [this, report] { ExportExcel(report); });
+            else
+                connect(action, &QAction::triggered, this, [this, report] { Print(report); });
+            (excel ? excelActions_ : printActions_)[At(report)] = action;
+        }
+        menu->addMenu(old);
+        // The menu drops down under the button.
+        button->setMenu(menu);
+        return std::pair{menu, old};
+    };
+    std::tie(PrintMenu, OldBalancesMenu) = build(PrintButton, QStringLiteral("Print"), false);
+    std::tie(ExcelMenu, std::ignore) = build(ExcelButton, QStringLiteral("Excel"), true);
 }
 
 void TFinancialBalanceForm::ApplyLayout() {
@@ -463,38 +476,47 @@ void TFinancialBalanceForm::ShowButtonClick() {
     shownTo_ = to;
 }
 
-void TFinancialBalanceForm::Print(TBalanceReport report) {
+bool TFinancialBalanceForm::PrintTo(TBalanceReport report, TReportEngine& engine) {
     TDataSet* rows = Table(report);
     if (!rows)
-        return;
+        return false;
     // The period of the rows; before the first fill, the pickers' (an empty report).
     const QString start = PrintDate(shownFrom_.isValid() ? shownFrom_ : StartDTP->date());
     const QString end = PrintDate(shownTo_.isValid() ? shownTo_ : EndDTP->date());
-    Guarded([&] {
-        TDataSet& precepts = dm_.PreceptZQ();
-        switch (report) {
-            case R::IncomeStatement:
-            case R::OldIncomeStatement:
-                engine_.ExecuteIncomeStatementReport(*rows, precepts, QString(), start, end);
-                break;
-            case R::BalanceSheet:
-            case R::OldBalanceSheet:
-                engine_.ExecuteBalanceSheetReport(*rows, precepts, QString(), start, end);
-                break;
-            case R::CashFlow:
-                engine_.ExecuteCashFlowReport(*rows, precepts, QString(), start, end);
-                break;
-            case R::StatisticalAnnex:
-                engine_.ExecuteStatisticalAnnexReport(*rows, precepts, QString(), start, end);
-                break;
-            default:
-                if (IsClosingSheet(report))
-                    engine_.ExecuteClosingSheetReport(*rows, precepts, QString(), start, end);
-                else
-                    engine_.ExecuteTestBalanceReport(*rows, precepts, QString(), start, end);
-                break;
-        }
-    });
+    TDataSet& precepts = dm_.PreceptZQ();
+    switch (report) {
+        case R::IncomeStatement:
+        case R::OldIncomeStatement:
+            engine.ExecuteIncomeStatementReport(*rows, precepts, QString(), start, end);
+            break;
+        case R::BalanceSheet:
+        case R::OldBalanceSheet:
+            engine.ExecuteBalanceSheetReport(*rows, precepts, QString(), start, end);
+            break;
+        case R::CashFlow:
+            engine.ExecuteCashFlowReport(*rows, precepts, QString(), start, end);
+            break;
+        case R::StatisticalAnnex:
+            engine.ExecuteStatisticalAnnexReport(*rows, precepts, QString(), start, end);
+            break;
+        default:
+            if (IsClosingSheet(report))
+                engine.ExecuteClosingSheetReport(*rows, precepts, QString(), start, end);
+            else
+                engine.ExecuteTestBalanceReport(*rows, precepts, QString(), start, end);
+            break;
+    }
+    return true;
+}
+
+void TFinancialBalanceForm::Print(TBalanceReport report) {
+    Guarded([&] { PrintTo(report, engine_); });
+}
+
+void TFinancialBalanceForm::ExportExcel(TBalanceReport report) {
+    if (Table(report))
+        ExportToExcel(BalanceReportCaption(report),
+                      [&](TReportEngine& engine) { PrintTo(report, engine); });
 }
 
 void TFinancialBalanceForm::ExportStatement(TBalanceReport report) {

@@ -44,9 +44,11 @@ public:
     QLabel* AnnexMonthsLabel = nullptr;  // the months of the period, beside the annex's first row
     QPushButton* ShowButton;
     QPushButton* PrintButton;
+    QPushButton* ExcelButton;  // "Izvoz u Excel": the print menu's reports into a workbook
     QPushButton* CloseButton;
     QMenu* PrintMenu;
     QMenu* OldBalancesMenu;  // "Stari bilansi"
+    QMenu* ExcelMenu;
 
     // Settings the statements read when the screen opens.
     bool AutoCalculateIncomeTax = false;
@@ -57,6 +59,7 @@ public:
     // The rows of a report's grid.
     TDataSet* Table(TBalanceReport report) const { return tables_[At(report)].get(); }
     QAction* PrintAction(TBalanceReport report) const { return printActions_[At(report)]; }
+    QAction* ExcelAction(TBalanceReport report) const { return excelActions_[At(report)]; }
     TReportEngine& Engine() { return engine_; }
 
     TClassFilter Classes() const;
@@ -64,6 +67,8 @@ public:
     void AllClassesCBClick();
     void ShowClosingSheetAnalyticalCBClick();
     void Print(TBalanceReport report);
+    // The same print into a workbook the user names.
+    void ExportExcel(TBalanceReport report);
     // "Izvoz": the filing XML of the income statement or the balance sheet shown.
     void ExportStatement(TBalanceReport report);
     // The account card of an analytic trial balance's account row.
@@ -73,6 +78,8 @@ private:
     static int At(TBalanceReport report) { return static_cast<int>(report); }
     QWidget* BuildPage(TBalanceReport report);
     void BuildPrintMenu();
+    // A report's print through the engine; false when the report has no table.
+    bool PrintTo(TBalanceReport report, TReportEngine& engine);
     void ApplyLayout();
     void Guarded(const std::function<void()>& operation);
 
@@ -85,6 +92,7 @@ private:
     std::array<std::unique_ptr<TDataSet>, kBalanceReportCount> tables_;
     std::array<TDataSetModel*, kBalanceReportCount> models_{};  // go before their tables
     std::array<QAction*, kBalanceReportCount> printActions_{};
+    std::array<QAction*, kBalanceReportCount> excelActions_{};
     // The statements shown, as the filing XML writes them.
     std::array<TStatementRows, kBalanceReportCount> statements_;
     // The period of the rows shown, which the prints name.

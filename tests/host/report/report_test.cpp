@@ -421,7 +421,7 @@ TEST_F(ReportTest, XlsxHoldsNumbersDatesAndTextUnderTheHeaderOfThePrint) {
     EXPECT_EQ(log.frozenAt, "A5");
     EXPECT_TRUE(log.At("A5").number);
     EXPECT_EQ(log.At("A5").text, "45352");  // 1 March 2024
-    EXPECT_EQ(log.At("A5").format, "dd.mm.yyyy");
+    EXPECT_EQ(log.At("A5").format, "dd.mm.yyyy.");
     EXPECT_EQ(log.At("B6").text, "<b>Kupac & sin</b>");
     EXPECT_EQ(log.At("B7").text, "Uplata; \"avans\"");
     EXPECT_EQ(log.At("A8").text, "Ukupno");
@@ -450,7 +450,7 @@ TEST_F(ReportTest, PreviewOffersPrintAndEveryExport) {
     EXPECT_EQ(title, "Zaključni list");
     EXPECT_TRUE(actions.contains("Izvoz u PDF...")) << actions.join(", ").toStdString();
     EXPECT_TRUE(actions.contains("Izvoz u CSV..."));
-    EXPECT_TRUE(actions.contains("Izvoz u XLSX..."));
+    EXPECT_TRUE(actions.contains("Izvoz u Excel..."));
 }
 
 }  // namespace

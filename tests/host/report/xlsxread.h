@@ -24,6 +24,11 @@ struct TXlsxSheet {
     QStringList merged;               // "C4:E4"
     QString frozenAt;                 // the first cell that scrolls, "A6"
     QString orientation;
+    QHash<int, double> widths;  // set column widths by column number, 1 for A
+
+    // The width a column shows: its own, or the default of a sheet.
+    double Width(int column) const { return widths.value(column, kDefaultWidth); }
+    static constexpr double kDefaultWidth = 8.43;
 
     TXlsxCell At(const QString& ref) const { return cells.value(ref); }
 };
@@ -104,6 +109,9 @@ inline TXlsxSheet ReadXlsx(const QString& path) {
         } else if (xml.name() == QLatin1String("pane") &&
                    a.value("state") == QLatin1String("frozen")) {
             sheet.frozenAt = a.value("topLeftCell").toString();
+        } else if (xml.name() == QLatin1String("col")) {
+            for (int c = a.value("min").toInt(); c <= a.value("max").toInt(); ++c)
+                sheet.widths.insert(c, a.value("width").toDouble());
         } else if (xml.name() == QLatin1String("pageSetup")) {
             sheet.orientation = a.value("orientation").toString();
         }
