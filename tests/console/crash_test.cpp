@@ -39,7 +39,7 @@ TEST(CrashTest, EveryWritingJobIsWholeOrNotAtAllWhenKilled) {
         TCrashHarness::TPlan plan;
         ASSERT_EQ(harness.Learn(job, plan), QString());
         QStringList landed;
-        for (const double at : harness.Moments(plan, 4)) {
+        for (const double at : harness.Moments(plan, 3)) {
             TLanding landing;
             EXPECT_EQ(harness.KillAt(plan, at, landing), QString())
                 << "ubijen posle " << at << " ms";
