@@ -7,13 +7,13 @@
 #include "host/ui/uiservice.h"
 #include "journal/bulkcaptions.h"
 #include "ledger/financialdm.h"
+#include "ledger/schemadata.h"
 
 namespace fin {
 
 namespace {
 
 const QString kAutoRegisterSection = QStringLiteral("AutoRegister");
-constexpr qint64 kGroupPreceptType = 30;
 
 // Codes of the accounts that take up a small imbalance.
 const QVariantList kRoundingCodes{QStringLiteral("1329%"), QStringLiteral("1349%"),

@@ -21,7 +21,10 @@
 #include "journal/financiallogform.h"
 #include "journal/financialprintmoreform.h"
 #include "journal/journalcaptions.h"
+#include "journal/ledgercheck.h"
+#include "journal/ledgercheckform.h"
 #include "journal/mergeform.h"
+#include "journal/preceptsearch.h"
 #include "ledger/financialdm.h"
 #include "ledger/ledgercaptions.h"
 #include "ledger/precepttypeform.h"
@@ -205,6 +208,7 @@ TFinancialViewerForm::TFinancialViewerForm(TFinancialDM& dm, QWidget* parent)
         NewCommand("FinancialLogAction", "Dnevnik", QKeySequence(Qt::CTRL | Qt::Key_D));
     FinancialBalanceAction =
         NewCommand("FinancialBalanceAction", "Bilansi", QKeySequence(Qt::CTRL | Qt::Key_B));
+    LedgerCheckAction = NewCommand("LedgerCheckAction", "Provera knjiga");
     FinancialAccountingNew = NewCommand("FinancialAccountingNew", "Novi kontni plan");
     // Offered only while the company moves to the new chart; the snap-in decides once the
     // options are loaded.
@@ -254,8 +258,9 @@ TFinancialViewerForm::TFinancialViewerForm(TFinancialDM& dm, QWidget* parent)
                        PrintMore,           ExportExcel,
                        MergePerceptsAction, separator(),
                        FinancialLogAction,  FinancialBalanceAction,
-                       separator(),         ContingOptions,
-                       separator(),         ColumnsVisibility})
+                       LedgerCheckAction,   separator(),
+                       ContingOptions,      separator(),
+                       ColumnsVisibility})
         DBG->addAction(a);
 
     connect(PreceptAdd, &QAction::triggered, this, &TFinancialViewerForm::PreceptAddExecute);
@@ -290,6 +295,8 @@ TFinancialViewerForm::TFinancialViewerForm(TFinancialDM& dm, QWidget* parent)
     connect(ExportExcel, &QAction::triggered, this, &TFinancialViewerForm::ExportExcelExecute);
     connect(FinancialLogAction, &QAction::triggered, this,
             &TFinancialViewerForm::FinancialLogExecute);
+    connect(LedgerCheckAction, &QAction::triggered, this,
+            &TFinancialViewerForm::LedgerCheckExecute);
     connect(FinancialAccountingNew, &QAction::triggered, this,
             &TFinancialViewerForm::FinancialAccountingNewExecute);
 }
@@ -568,6 +575,44 @@ void TFinancialViewerForm::PrintMoreExecute() {
 void TFinancialViewerForm::FinancialLogExecute() {
     if (auto* form = NewOwnForm<TFinancialLogForm>(dm_, this))
         ShowModal(*form);
+}
+
+void TFinancialViewerForm::LedgerCheckExecute() {
+    TCheckResult result;
+    try {
+        TLedgerCheck check(dm_.Db());
+        check.Year = dm_.Options().FinancialYear;
+        result = check.Run();
+    } catch (const TAbort&) {
+        return;
+    } catch (const TError& e) {
+        Ui().ShowMessage(TMessageType::Error, e.Message());
+        return;
+    }
+    if (result.Clean()) {
+        Ui().ShowMessage(TMessageType::Information,
+                         QStringLiteral("Knjige su u redu: nijedna greška nije nađena."));
+        return;
+    }
+    auto* form = new TLedgerCheckForm(
+        dm_, std::move(result),
+        [this](qint64 preceptId) {
+            // The voucher alone in the list, then "Uredi" on it.
+            if (dm_.PreceptOpen) {
+                Ui().ShowMessage(TMessageType::Error, res::PRECEPT_OPEN_ERR);
+                return;
+            }
+            try {
+                if (!LoadPrecept(dm_, preceptId))
+                    return;
+            } catch (const TError& e) {
+                Ui().ShowMessage(TMessageType::Error, e.Message());
+                return;
+            }
+            PreceptEditExecute();
+        },
+        this);
+    ShowModal(*form);
 }
 
 void TFinancialViewerForm::AccountAdminExecute() {

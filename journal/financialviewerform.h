@@ -43,6 +43,7 @@ public:
     QAction* ExportExcel;
     QAction* MergePerceptsAction;
     QAction* FinancialLogAction;
+    QAction* LedgerCheckAction;
     QAction* FinancialBalanceAction;
     QAction* FinancialAccountingNew;
     QAction* ContingOptions;
@@ -66,6 +67,9 @@ public:
     // "Izvoz u Excel": the vouchers the list shows, under its search's conditions, into a
     // workbook the user names.
     void ExportExcelExecute();
+    // "Provera knjiga": the consistency check of the financial year; its findings in a list,
+    // or a message that there are none.
+    void LedgerCheckExecute();
     // Posting and closing refuse while the list has its own filter switched on.
     bool FilterGuard();
 

@@ -17,8 +17,6 @@ namespace fin {
 
 namespace {
 
-constexpr int kFirstNewChartYear = 2014;
-
 double Cents(double value) {
     return BetterRoundTo(value, -2);
 }

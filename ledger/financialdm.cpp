@@ -508,10 +508,7 @@ void TFinancialDM::ControlsToOptions(const TOptionsPageValues& v) {
     ini.WriteString(F, QStringLiteral("PreceptNumFmt"), v.preceptNumFmt);
     for (const QString& key : OptionCheckKeys())
         ini.WriteBool(F, key, v.checks.value(key));
-    const bool closed = v.closedPeriodOn && v.closedPeriod.isValid() &&
-                        v.closedPeriod >= kClosedPeriodOff.addDays(1);
-    ini.WriteDate(F, QStringLiteral("UnregisterClosedPeriod"),
-                  closed ? v.closedPeriod : kClosedPeriodOff);
+    WriteClosedPeriod(Db(), v.closedPeriodOn ? v.closedPeriod : kClosedPeriodOff);
     for (const TMethodRow& row : MethodRows())
         ini.WriteString(F, row.key, GetMethodName(v.methodCaptions.value(row.key)));
     transaction.Commit();

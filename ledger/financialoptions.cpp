@@ -188,4 +188,46 @@ QDate ClampToYear(const QDate& date, int year) {
     return date;
 }
 
+void WriteClosedPeriodSince(TConnection& connection) {
+    // The server's clock, the one the vouchers' change times are kept by.
+    connection.Execute(
+        QStringLiteral("INSERT INTO `ini` (`section`, `name`, `value`) VALUES (?, ?, "
+                       "DATE_FORMAT(NOW(), '%Y-%m-%d %H:%i:%s')) ON DUPLICATE KEY UPDATE "
+                       "`value` = VALUES(`value`)"),
+        {kFinancialSection, kClosedPeriodSinceKey});
+}
+
+void WriteClosedPeriod(TConnection& connection, const QDate& date) {
+    const QString key = QStringLiteral("UnregisterClosedPeriod");
+    const QDate value = date.isValid() && date > kClosedPeriodOff ? date : kClosedPeriodOff;
+    TDBIniFile ini(&connection);
+    TTransaction transaction(connection);
+    const bool changed = ini.ReadDate(kFinancialSection, key, kClosedPeriodOff) != value ||
+                         !ini.ValueExists(kFinancialSection, kClosedPeriodSinceKey);
+    ini.WriteDate(kFinancialSection, key, value);
+    // Saving the page again with the same date keeps the moment it was closed.
+    if (changed)
+        WriteClosedPeriodSince(connection);
+    transaction.Commit();
+}
+
+void WriteOption(TConnection& connection, const TOptionKey& key, const QString& value) {
+    if (key.section == kFinancialSection && key.key == QLatin1String("UnregisterClosedPeriod")) {
+        WriteClosedPeriod(connection, QDate::fromString(value, Qt::ISODate));
+        return;
+    }
+    TDBIniFile(&connection).WriteString(key.section, key.key, value);
+}
+
+TClosedPeriod ReadClosedPeriod(TConnection& connection) {
+    const TDBIniFile ini(&connection);
+    TClosedPeriod p;
+    const QDate date =
+        ini.ReadDate(kFinancialSection, QStringLiteral("UnregisterClosedPeriod"), kClosedPeriodOff);
+    if (date.isValid() && date > kClosedPeriodOff)
+        p.date = date;
+    p.since = ini.ReadDateTime(kFinancialSection, kClosedPeriodSinceKey, {});
+    return p;
+}
+
 }  // namespace fin

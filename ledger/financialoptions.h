@@ -16,6 +16,20 @@ inline const QString kAutoConterSection = QStringLiteral("AutoConter");
 // Unticked, the closed-period date is this day: nothing is closed.
 inline const QDate kClosedPeriodOff = QDate(2001, 1, 1);
 
+// When the closed-period date took its value, in the server's time ("yyyy-mm-dd hh:mm:ss"):
+// a voucher of the closed period that changed later was changed behind the lock.
+inline const QString kClosedPeriodSinceKey = QStringLiteral("UnregisterClosedPeriodSince");
+
+// The first year kept on the new chart of accounts. Lines of the years before it need an
+// old-chart account, of the years after it a new-chart one, and of that year both.
+inline constexpr int kFirstNewChartYear = 2014;
+inline bool YearNeedsOldChart(int year) {
+    return year <= kFirstNewChartYear;
+}
+inline bool YearNeedsNewChart(int year) {
+    return year >= kFirstNewChartYear;
+}
+
 // The options the data module holds in memory; the others are read where they are used.
 struct TFinancialOptions {
     QString PreceptNumFmt = QStringLiteral("{g}{g}{g}{g}{g}/yy");
@@ -77,5 +91,21 @@ struct TOptionsPageValues {
 
 // A date outside the year becomes 31 December of the year.
 QDate ClampToYear(const QDate& date, int year);
+
+// Writes the closed-period date (the off date when it is not on); when that changes the
+// stored date, also the server's time of the change, in one transaction.
+void WriteClosedPeriod(TConnection& connection, const QDate& date);
+// Records the server's present time as the moment the closed period was set.
+void WriteClosedPeriodSince(TConnection& connection);
+// Writes an option's stored text (as NormalizeOptionValue gives it); the closed-period date
+// through WriteClosedPeriod.
+void WriteOption(TConnection& connection, const TOptionKey& key, const QString& value);
+// The closed-period date and when it was set; an invalid date when it is off, an invalid
+// moment when it was set before the moment was recorded.
+struct TClosedPeriod {
+    QDate date;
+    QDateTime since;
+};
+TClosedPeriod ReadClosedPeriod(TConnection& connection);
 
 }  // namespace fin

@@ -14,8 +14,6 @@ namespace fin {
 
 namespace {
 
-constexpr int kFirstNewChartYear = 2014;
-
 bool NoAccount(const TField& field) {
     return field.IsNull() || field.AsInteger() == 0;
 }

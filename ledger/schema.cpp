@@ -4,6 +4,7 @@
 
 #include "host/data/dbinifile.h"
 #include "host/db/connection.h"
+#include "ledger/financialoptions.h"
 #include "ledger/schemadata.h"
 
 namespace fin {
@@ -39,6 +40,13 @@ QString IndexClause(const TIndexDef& index) {
              index.columns);
 }
 
+// When a voucher or a line last changed, kept by the server itself: the consistency check
+// finds registered vouchers of a closed period changed after it was closed. No index, so
+// inserts stay as fast as before.
+const QString kChangedColumn =
+    QStringLiteral("TIMESTAMP NOT NULL DEFAULT CURRENT_TIMESTAMP ON UPDATE CURRENT_TIMESTAMP");
+const QStringList kChangedTables{QStringLiteral("precept"), QStringLiteral("preceptitem")};
+
 // The ledger's own tables. Keys are 64-bit and numbered by the server; the voucher type's
 // key stays 32-bit because its ids 1..30 are fixed system values.
 std::vector<TTableDef> LedgerTables() {
@@ -54,7 +62,8 @@ std::vector<TTableDef> LedgerTables() {
           {"precepttypeid", "INT NOT NULL"},
           {"description", "VARCHAR(255) NULL"},
           {"parentid", "BIGINT NULL"},
-          {"userid", "BIGINT NULL"}},
+          {"userid", "BIGINT NULL"},
+          {"changed", kChangedColumn}},
          QStringLiteral("`preceptid`"),
          {{"precept_date", "`preceptdate`"},
           {"precept_status_date", "`status`, `preceptdate`"},
@@ -70,7 +79,8 @@ std::vector<TTableDef> LedgerTables() {
           {"credit", "DOUBLE NOT NULL DEFAULT 0"},
           {"accountid", "BIGINT NULL"},
           {"accountnewid", "BIGINT NULL"},
-          {"foreignid", "BIGINT NULL"}},
+          {"foreignid", "BIGINT NULL"},
+          {"changed", kChangedColumn}},
          QStringLiteral("`preceptitemid`"),
          {{"preceptitem_precept", "`preceptid`, `sort`"},
           // A voucher's balance read from the index alone: bulk registration and rounding
@@ -133,6 +143,51 @@ std::vector<TTableDef> LedgerTables() {
 }
 
 const QString kLedgerModule = QStringLiteral("ledger");
+
+bool HasColumn(TConnection& c, const QString& table, const QString& column) {
+    return c.SelectValue(QStringLiteral("SELECT COUNT(*) FROM information_schema.COLUMNS WHERE "
+                                        "TABLE_SCHEMA = DATABASE() AND TABLE_NAME = ? AND "
+                                        "COLUMN_NAME = ?"),
+                         {table, column})
+               .toLongLong() > 0;
+}
+
+// Version 2: the change time of vouchers and lines. Rows that exist get a moment long past,
+// not the time of the migration, which would mark every old voucher as changed just now;
+// only then does the column take the current time for what comes.
+void AddChangedColumns(TConnection& c, TSchemaReport& report) {
+    // That moment is only a valid TIMESTAMP in UTC; a server east of Greenwich would refuse
+    // it in its own zone.
+    const QVariant zone = c.SelectValue(QStringLiteral("SELECT @@session.time_zone"));
+    c.ExecuteDirect(QStringLiteral("SET time_zone = '+00:00'"));
+    struct TRestoreZone {
+        TConnection& c;
+        QVariant zone;
+        ~TRestoreZone() {
+            try {
+                c.Execute(QStringLiteral("SET time_zone = ?"), {zone});
+            } catch (const TError&) {
+            }
+        }
+    } restore{c, zone};
+    for (const QString& table : kChangedTables) {
+        if (!TableExists(c, table) || HasColumn(c, table, QStringLiteral("changed")))
+            continue;
+        c.ExecuteDirect(QStringLiteral("ALTER TABLE %1 ADD COLUMN `changed` TIMESTAMP NOT NULL "
+                                       "DEFAULT '1970-01-01 00:00:01' ON UPDATE "
+                                       "CURRENT_TIMESTAMP")
+                            .arg(Q(table)));
+        c.ExecuteDirect(QStringLiteral("ALTER TABLE %1 MODIFY COLUMN `changed` %2")
+                            .arg(Q(table), kChangedColumn));
+        report.addedColumns << table + QStringLiteral(".changed");
+    }
+    // A period closed before the moment was kept is watched from now on.
+    TDBIniFile ini(&c);
+    const QDate closed =
+        ini.ReadDate(kFinancialSection, QStringLiteral("UnregisterClosedPeriod"), kClosedPeriodOff);
+    if (closed > kClosedPeriodOff && !ini.ValueExists(kFinancialSection, kClosedPeriodSinceKey))
+        WriteClosedPeriodSince(c);
+}
 
 int SeedTypes(TConnection& c) {
     QSet<int> present;
@@ -245,6 +300,8 @@ TSchemaReport CreateLedgerSchema(TConnection& c) {
         report.createdTables << QStringLiteral("ini");
     TDBIniFile::CreateTable(c);
     // DDL commits on its own in MariaDB, so only the seeding below shares a transaction.
+    if (LedgerSchemaVersion(c) < 2)
+        AddChangedColumns(c, report);
     for (const TTableDef& table : LedgerTables())
         EnsureTable(c, table, &report);
 

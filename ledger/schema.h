@@ -47,7 +47,7 @@ struct TSchemaReport {
 void EnsureTable(TConnection& connection, const TTableDef& table, TSchemaReport* report = nullptr);
 
 // The version the code expects; LedgerSchemaVersion gives what the database has (0: none).
-inline constexpr int kLedgerSchemaVersion = 1;
+inline constexpr int kLedgerSchemaVersion = 2;
 int LedgerSchemaVersion(TConnection& connection);
 
 // Every table the ledger owns, the settings table, the system voucher types 1..30 and the

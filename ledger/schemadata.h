@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QtGlobal>
 #include <span>
 
 namespace fin {
@@ -18,6 +19,8 @@ struct TSystemPreceptType {
 };
 
 std::span<const TSystemPreceptType> SystemPreceptTypes();
+// The group voucher that merged vouchers name as their parent.
+inline constexpr qint64 kGroupPreceptType = 30;
 // The frame before 2014 (table accountframe) and from 2014 on (accountframenew).
 std::span<const TFrameEntry> OldAccountFrame();
 std::span<const TFrameEntry> NewAccountFrame();

@@ -15,7 +15,6 @@ namespace fin {
 
 namespace {
 
-constexpr int kFirstNewChartYear = 2014;
 const char* const kFunctions[] = {"SALDO", "SALDOD", "SALDOP"};
 
 // A variable's value read as a number; text that is not one counts as 0.

@@ -10,7 +10,6 @@ namespace {
 
 // The voucher type whose vouchers carry the old chart's balances into the new one.
 constexpr int kOpeningTypeId = 29;
-constexpr int kFirstNewChartYear = 2014;
 
 QString AccountJoin(TChart chart, bool left = false) {
     const QString join = left ? QStringLiteral("LEFT JOIN ") : QStringLiteral("INNER JOIN ");

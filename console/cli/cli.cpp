@@ -78,6 +78,7 @@ QVector<TCliCommand>& CliCommands() {
         all += DayBookCommands();
         all += PostingCommands();
         all += CloseCommands();
+        all += CheckCommands();
         all += QVector<TCliCommand>{
             {{"saldo"},
              QStringLiteral("KONTO ANALITIKA DATUM"),

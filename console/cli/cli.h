@@ -79,6 +79,7 @@ QVector<TCliCommand> BulkVoucherCommands();
 QVector<TCliCommand> DayBookCommands();
 QVector<TCliCommand> PostingCommands();
 QVector<TCliCommand> CloseCommands();
+QVector<TCliCommand> CheckCommands();
 
 // Runs the tool on its arguments (without the program name).
 int RunCli(const QStringList& arguments, QTextStream& out, QTextStream& err,

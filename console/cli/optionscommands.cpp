@@ -36,7 +36,7 @@ int Options(const QStringList& args, TCliContext& ctx) {
             return kExitRefused;
         }
         TSession session;
-        TDBIniFile(&session.connection).WriteString(key->section, key->key, *value);
+        WriteOption(session.connection, *key, *value);
         ctx.out << key->key << " = " << *value << '\n';
         return kExitOk;
     }
