@@ -26,7 +26,8 @@ bool HaveServer() {
 }
 
 // Every job that writes several statements, killed at a few moments of its run on the suite's
-// server: each leaves the ledger as it was or as a whole run leaves it.
+// server: each leaves the ledger as it was or as a whole run leaves it, and the check finds
+// nothing.
 TEST(CrashTest, EveryWritingJobIsWholeOrNotAtAllWhenKilled) {
     if (!HaveServer())
         FAIL() << "No test server: run the tests through scripts/test.";
