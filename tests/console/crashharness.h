@@ -617,7 +617,7 @@ public:
     }
 
     // The moments a run is stopped at, from its start: the middle of every statement's delay
-    // when n is 0; otherwise n spread over the last third of the run, where the jobs write
+    // when n is 0; otherwise n spread over the last quarter of the run, where the jobs write
     // and commit (as shares of the run, which a loaded machine stretches as a whole).
     std::vector<double> Moments(const TPlan& plan, int n) const {
         std::vector<double> at;
