@@ -70,6 +70,8 @@ bool CreateSubaccountTable(TConnection& connection, const QString& name) {
                            "`name` varchar(255) NOT NULL default '',PRIMARY KEY (%2)) "
                            "ENGINE=MyISAM DEFAULT CHARSET=utf8mb4 COLLATE=utf8mb4_unicode_ci")
                 .arg(t, key));
+    } catch (const TConnectionLost&) {
+        throw;  // not a refusal of the name: the user is to learn the connection is gone
     } catch (const TError&) {
         return false;
     }

@@ -15,6 +15,7 @@
 #include "host/data/query.h"
 #include "host/report/reportengine.h"
 #include "ledger/ledgercaptions.h"
+#include "ledger/subaccounts.h"
 #include "reports/accountcard.h"
 
 namespace fin {
@@ -345,6 +346,91 @@ int Accounts(const QStringList& raw, TCliContext& ctx) {
     return kExitOk;
 }
 
+// "KONTO[:ANALITIKA]" as an account of the chart, its sub-account checked as a number; false,
+// with a message, when the code or the sub-account is no good or the account is missing.
+bool CardAccount(TSession& session, const QString& given, bool newChart, TAccountDesc& desc,
+                 TCliContext& ctx) {
+    const QString code = given.section(QLatin1Char(':'), 0, 0).trimmed();
+    const QString subaccount =
+        given.contains(QLatin1Char(':')) ? given.section(QLatin1Char(':'), 1).trimmed() : QString();
+    if (!CheckCode(code, ctx))
+        return false;
+    if (given.contains(QLatin1Char(':'))) {
+        bool ok = false;
+        if (subaccount.toLongLong(&ok) <= 0 || !ok) {
+            ctx.err << res::SUBACC_CODE_WRN << '\n';
+            return false;
+        }
+    }
+    (newChart ? desc.CodeNew : desc.Code) = code;
+    if (!TAccountBrowser::GetAccountByCode(session.connection, desc, newChart)) {
+        ctx.err << res::ACCOUNT_MISSING_ERR.arg(code) << '\n';
+        return false;
+    }
+    desc.SubaccountCode = subaccount;
+    return true;
+}
+
+int CardTransfer(const QStringList& raw, TCliContext& ctx) {
+    TArgs args;
+    if (!args.Parse(raw, {"--target", "--from", "--to"}, {"--old-chart"}, ctx))
+        return kExitUsage;
+    if (args.positional.size() != 1 || !args.values.contains("--target")) {
+        ctx.err << "Navedite konto čije se stavke prenose i --target sa kontom na koji se "
+                   "prenose.\n";
+        return kExitUsage;
+    }
+    TSession session;
+    const bool newChart = !args.flags.contains("--old-chart");
+    session.dm.UseNewChart = newChart;
+    TAccountDesc source, target;
+    if (!CardAccount(session, args.positional[0], newChart, source, ctx) ||
+        !CardAccount(session, args.values.value("--target"), newChart, target, ctx))
+        return kExitRefused;
+    // The pick list offers only sub-accounts that exist.
+    if (!target.SubaccountCode.isEmpty() &&
+        !TAccountBrowser::GetSubAccountByCode(session.dm, target, newChart)) {
+        ctx.err << "Konto " << (newChart ? target.CodeNew : target.Code) << " nema analitiku "
+                << target.SubaccountCode << ".\n";
+        return kExitRefused;
+    }
+    // The lines the card shows for the period are the ones that move.
+    TAccountCard card(session.dm);
+    card.SetAccount(newChart ? source.AccountNewID : source.AccountID, source.SubaccountCode);
+    if (args.values.contains("--from"))
+        card.From = args.values.value("--from");
+    if (args.values.contains("--to"))
+        card.To = args.values.value("--to");
+    card.Show();
+    const int moved = card.TransferLines(target);
+    ctx.out << res::TRANSFER_ITEMS_INF << " Prenetih stavki: " << moved << ".\n";
+    return kExitOk;
+}
+
+int SubaccountTypeAdd(const QStringList& raw, TCliContext& ctx) {
+    TArgs args;
+    if (!args.Parse(raw, {}, {}, ctx))
+        return kExitUsage;
+    if (args.positional.size() != 1) {
+        ctx.err << "Navedite ime novog tipa konta (pod navodnicima kad ima razmake).\n";
+        return kExitUsage;
+    }
+    const QString name = args.positional[0].trimmed();
+    TSession session;
+    const QString refusal = CheckSubaccountTypeName(&session.connection, name);
+    if (!refusal.isEmpty()) {
+        ctx.err << refusal << '\n';
+        return kExitRefused;
+    }
+    if (!CreateSubaccountTable(session.connection, name)) {
+        ctx.err << res::SUB_CREATE_ERR << '\n';
+        return kExitRefused;
+    }
+    ctx.out << "Tip konta \"" << name << "\" je dodat (tabela " << kSubaccountPrefix
+            << EncodeSubaccStr(name) << ").\n";
+    return kExitOk;
+}
+
 }  // namespace
 
 QVector<TCliCommand> AccountCommands() {
@@ -360,6 +446,25 @@ QVector<TCliCommand> AccountCommands() {
              "Formati pdf i xlsx štampaju karticu u datoteku --output (podrazumevano\n"
              "kartica-KONTO.pdf, odnosno kartica-KONTO.xlsx)."),
          Card},
+        {{"card", "transfer"},
+         QStringLiteral("KONTO[:ANALITIKA] --target KONTO[:ANALITIKA] [--from DATUM] [--to DATUM] "
+                        "[--old-chart]"),
+         QStringLiteral("Prenos stavki kartice konta na drugi konto, kao \"Prenos\" na kartici."),
+         QStringLiteral(
+             "Prenose se stavke koje kartica prikazuje za period (bez reda \"Prethodno\n"
+             "stanje\"): dobijaju konto i analitiku iz --target (bez analitike je nemaju).\n"
+             "Kada je uključena opcija ChangePreceptItemDescription, opis stavke postaje naziv\n"
+             "novog konta. Datumi su iz finansijske godine; bez --old-chart važi novi kontni\n"
+             "plan. Prenos je jedna transakcija: sve stavke ili nijedna."),
+         CardTransfer},
+        {{"subaccount-type", "add"},
+         QStringLiteral("IME"),
+         QStringLiteral("Novi korisnički tip konta sa svojom tabelom analitika."),
+         QStringLiteral(
+             "Ime ne sme imati znakove _ - % ' , ( ) niti postojati (bez obzira na velika i\n"
+             "mala slova); razmaci i slova š i ž se u imenu tabele zapisuju posebno. Tabela\n"
+             "analitika tipa je prazna; konto tog tipa dobija analitike iz nje."),
+         SubaccountTypeAdd},
         {{"accounts"},
          QStringLiteral("[--prefix PREFIKS] [--values] [--old-chart] "
                         "[--format text|csv|json|pdf|xlsx] [--output DATOTEKA]"),

@@ -297,6 +297,29 @@ int SetStatus(const QStringList& raw, TCliContext& ctx, bool registering) {
     return kExitOk;
 }
 
+int VoucherCopy(const QStringList& raw, TCliContext& ctx) {
+    TOptions o;
+    if (!OneVoucher(raw, {"--json"}, o, ctx))
+        return kExitUsage;
+    TSession session;
+    Load(session.dm, o.positional[0]);
+    TPreceptEditor editor(session.dm);
+    const qint64 id = editor.Copy();
+    if (id <= 0)
+        throw TError(QStringLiteral("Nalog %1 nije kopiran.").arg(o.positional[0]));
+    const QString number =
+        session.connection
+            .SelectValue(QStringLiteral("SELECT number FROM precept WHERE preceptid = ?"), {id})
+            .toString();
+    if (o.Has("--json"))
+        ctx.out << QJsonDocument(QJsonObject{{"preceptid", id}, {"number", number}})
+                       .toJson(QJsonDocument::Compact)
+                << '\n';
+    else
+        ctx.out << id << '\t' << number << '\n';
+    return kExitOk;
+}
+
 }  // namespace
 
 QVector<TCliCommand> VoucherCommands() {
@@ -324,6 +347,14 @@ QVector<TCliCommand> VoucherCommands() {
              "osim uz --output; pdf i xlsx u datoteku --output (podrazumevano nalozi.pdf,\n"
              "odnosno nalozi.xlsx). Uslovi pretrage stoje ispod naslova izveštaja."),
          VoucherList},
+        {{"voucher", "copy"},
+         QStringLiteral("ID [--json]"),
+         QStringLiteral("Kopija naloga sa stavkama, kao \"Kopiraj\" u editoru naloga."),
+         QStringLiteral("Kopija je neproknjižena, sa današnjim datumom u finansijskoj godini i\n"
+                        "predloženim brojem za taj datum i tip, bez veze sa izvornim dokumentom i\n"
+                        "bez nadnaloga. Nalog i sve stavke se upisuju zajedno ili nijedan.\n"
+                        "Ispisuje id i broj kopije; --json isto kao objekat."),
+         VoucherCopy},
         {{"voucher", "register"},
          QStringLiteral("ID"),
          QStringLiteral("Proknjižava nalog, uz sve provere editora naloga."),

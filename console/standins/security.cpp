@@ -48,11 +48,26 @@ auto TSecurityModule::Retrying(F&& action) {
     }
 }
 
-void TSecurityModule::PrepareTables() {
+bool TSecurityModule::PrepareTables() {
     if (tablesReady_)
-        return;
-    CreateTables(connection_);
+        return true;
+    // The first lookup often comes inside a job's transaction (a new voucher records its
+    // user), where a schema statement would commit the job half done and leave the rest of
+    // it to autocommit. So the table is looked up first and made only outside a
+    // transaction; inside one, a missing table knows no users.
+    const bool exists =
+        connection_
+            .SelectValue(QStringLiteral("SELECT COUNT(*) FROM information_schema.TABLES WHERE "
+                                        "TABLE_SCHEMA = DATABASE() AND TABLE_NAME = "
+                                        "'securityuser'"))
+            .toInt() > 0;
+    if (!exists) {
+        if (connection_.TransactionDepth() > 0)
+            return false;
+        CreateTables(connection_);
+    }
     tablesReady_ = true;
+    return true;
 }
 
 bool TSecurityModule::ReadUser(const QString& where, const QVariant& key, TUserDescription& user) {
@@ -76,7 +91,8 @@ void TSecurityModule::Login() {
 bool TSecurityModule::GetCurrentUser(TUserDescription& user) {
     const QString login = CurrentLogin();
     return Retrying([&] {
-        PrepareTables();
+        if (!PrepareTables())
+            return false;
         if (ReadUser(QStringLiteral("login = ?"), login, user))
             return true;
         // IGNORE: another workstation of the same login may register it at the same time.
@@ -89,8 +105,7 @@ bool TSecurityModule::GetCurrentUser(TUserDescription& user) {
 
 bool TSecurityModule::GetUser(qint64 userId, TUserDescription& user) {
     return Retrying([&] {
-        PrepareTables();
-        return ReadUser(QStringLiteral("securityuserid = ?"), userId, user);
+        return PrepareTables() && ReadUser(QStringLiteral("securityuserid = ?"), userId, user);
     });
 }
 

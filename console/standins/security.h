@@ -30,7 +30,7 @@ private:
     template <typename F>
     auto Retrying(F&& action);
     bool ReadUser(const QString& where, const QVariant& key, TUserDescription& user);
-    void PrepareTables();
+    bool PrepareTables();  // false: no user table to read (yet)
 
     TConnection connection_;
     bool tablesReady_ = false;

@@ -5,9 +5,11 @@
 #include <mysqld_error.h>
 
 #include <QRegularExpression>
+#include <chrono>
 #include <cstring>
 #include <list>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace fin {
@@ -16,6 +18,15 @@ namespace {
 
 QString Env(const char* name) {
     return qEnvironmentVariable(name);
+}
+
+// Test switch, never set in use: FINANSIJE_TEST_STATEMENT_DELAY_MS makes every statement
+// wait that long before it goes to the server, so that a crash test can stop a job between
+// any two of its statements. Read once; unset, it costs one test of a number.
+void TestStatementDelay() {
+    static const int delay = qEnvironmentVariableIntValue("FINANSIJE_TEST_STATEMENT_DELAY_MS");
+    if (delay > 0)
+        std::this_thread::sleep_for(std::chrono::milliseconds(delay));
 }
 
 bool IsConnectionError(unsigned code) {
@@ -444,6 +455,7 @@ void TConnection::FailStatement(MYSQL_STMT* stmt) {
 
 void TConnection::Plain(const char* sql) {
     EnsureOpen();
+    TestStatementDelay();
     if (mysql_real_query(mysql_, sql, std::strlen(sql)) != 0)
         FailConnection();
     if (MYSQL_RES* res = mysql_store_result(mysql_))
@@ -453,6 +465,7 @@ void TConnection::Plain(const char* sql) {
 void TConnection::ExecuteDirect(const QString& sql) {
     const QByteArray text = sql.toUtf8();
     EnsureOpen();
+    TestStatementDelay();
     if (mysql_real_query(mysql_, text.constData(), text.size()) != 0)
         FailConnection();
     if (MYSQL_RES* res = mysql_store_result(mysql_))
@@ -501,6 +514,7 @@ MYSQL_STMT* TConnection::Start(const QString& sql, const QVariantList& params) {
     TParamBuffers in(params);
     if (!in.binds.empty() && mysql_stmt_bind_param(stmt, in.binds.data()) != 0)
         FailStatement(stmt);
+    TestStatementDelay();
     if (mysql_stmt_execute(stmt) != 0) {
         const unsigned code = mysql_stmt_errno(stmt);
         if (!IsConnectionError(code)) {

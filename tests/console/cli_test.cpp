@@ -60,6 +60,66 @@ TEST_F(Cli, DemoReportsProgressInLinesAndTextOutputHasHeaders) {
     EXPECT_TRUE(run.out.contains("R.b.  Konto")) << run.out.toStdString();
 }
 
+// The editor's copy, the card's transfer and the new account type, on the demo company.
+TEST_F(Cli, CopyTransferAndAccountTypeDoWhatTheirScreensDo) {
+    qputenv("FINANSIJE_DB_NAME", DatabaseName().toUtf8());
+    TCliRun run;
+    ASSERT_EQ(run({"db", "demo"}), 0) << run.err.toStdString();
+    auto lines = [&](const QString& where, const QVariantList& params) {
+        return Db()
+            .SelectValue(QStringLiteral("SELECT COUNT(*) FROM preceptitem AS pi JOIN precept AS "
+                                        "p ON p.preceptid = pi.preceptid WHERE ") +
+                             where,
+                         params)
+            .toInt();
+    };
+
+    // The copy: every line, unregistered, no source document.
+    ASSERT_EQ(run({"voucher", "copy", "5", "--json"}), 0) << run.err.toStdString();
+    const qint64 copy = QJsonDocument::fromJson(run.out.toUtf8())["preceptid"].toInteger();
+    EXPECT_GT(copy, 300);
+    EXPECT_EQ(lines("p.preceptid = ?", {copy}), lines("p.preceptid = 5", {}));
+    EXPECT_EQ(Db().SelectValue("SELECT CONCAT(status, COALESCE(foreignid, '-')) FROM precept "
+                               "WHERE preceptid = ?",
+                               {copy})
+                  .toString(),
+              "n-");
+    EXPECT_EQ(run({"voucher", "copy", "999999"}), 1);
+    EXPECT_EQ(run.err, "Nalog 999999 ne postoji.\n");
+
+    // The transfer refuses what the card and its pick list refuse, and moves nothing then.
+    const QString partner3 = QStringLiteral(
+        "p.status = 'p' AND pi.accountnewid = (SELECT accountnewid FROM "
+        "accountnew WHERE code = '2040') AND pi.foreignid = ?");
+    const int moving = lines(partner3, {3});
+    ASSERT_GT(moving, 0);
+    EXPECT_EQ(run({"card", "transfer", "2040:3"}), 2);
+    EXPECT_EQ(run({"card", "transfer", "2040:x", "--target", "2040:4"}), 1);
+    EXPECT_EQ(run.err, "Kod analitike mora biti broj.\n");
+    EXPECT_EQ(run({"card", "transfer", "2040:3", "--target", "2040:99999"}), 1);
+    EXPECT_EQ(run.err, "Konto 2040 nema analitiku 99999.\n");
+    EXPECT_EQ(run({"card", "transfer", "2040:3", "--target", "2040:4", "--from", "2023-01-01"}), 1);
+    EXPECT_TRUE(run.err.contains("van odabrane finansijske godine")) << run.err.toStdString();
+    EXPECT_EQ(lines(partner3, {3}), moving);
+    const int before4 = lines(partner3, {4});
+    ASSERT_EQ(run({"card", "transfer", "2040:3", "--target", "2040:4"}), 0)
+        << run.err.toStdString();
+    EXPECT_TRUE(run.out.contains(QStringLiteral("Prenetih stavki: %1.").arg(moving)))
+        << run.out.toStdString();
+    EXPECT_EQ(lines(partner3, {3}), 0);
+    EXPECT_EQ(lines(partner3, {4}), before4 + moving);
+
+    // A user account type gets a table of its own, once.
+    ASSERT_EQ(run({"subaccount-type", "add", "Projekti"}), 0) << run.err.toStdString();
+    EXPECT_EQ(Db().SelectValue("SELECT COUNT(*) FROM information_schema.TABLES WHERE "
+                               "TABLE_SCHEMA = DATABASE() AND TABLE_NAME = 'subaccount_Projekti'")
+                  .toInt(),
+              1);
+    EXPECT_EQ(run({"subaccount-type", "add", "projekti"}), 1);
+    EXPECT_EQ(run.err, "Ovaj tip konta već postoji.\n");
+    EXPECT_EQ(run({"subaccount-type", "add", "a-b"}), 1);
+}
+
 // The closing and opening commands on a small year 2024.
 class CloseCli : public TReportsTest {
 protected:
