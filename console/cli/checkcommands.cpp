@@ -5,6 +5,7 @@
 #include "console/cli/cli.h"
 #include "console/cli/cliutil.h"
 #include "console/cli/session.h"
+#include "host/common/textformat.h"
 #include "journal/ledgercheck.h"
 
 namespace fin {
@@ -51,8 +52,8 @@ void PrintText(const TCheckResult& result, TCliContext& ctx) {
                 continue;
             ctx.out << f.id << '\t' << (f.preceptId > 0 ? QString::number(f.preceptId) : "") << '\t'
                     << f.typeNumber << '\t' << f.number << '\t'
-                    << (f.date.isValid() ? f.date.toString(Qt::ISODate) : QString()) << '\t'
-                    << f.note << '\n';
+                    << (f.date.isValid() ? DateToText(f.date) : QString()) << '\t' << f.note
+                    << '\n';
         }
     }
 }

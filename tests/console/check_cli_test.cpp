@@ -1,6 +1,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 
 #include "console/demo/demo.h"
 #include "journal/ledgercheck.h"
@@ -67,6 +68,8 @@ TEST_F(CheckCli, CleanDemoPlantedFaultAndBadYear) {
     ASSERT_GE(lines.size(), 3);
     EXPECT_EQ(lines[0], "Nalozi kojima se duguje i potražuje ne slažu: 1");
     EXPECT_TRUE(lines[2].startsWith(QString::number(voucher) + '\t')) << lines[2].toStdString();
+    EXPECT_TRUE(lines[2].contains(QRegularExpression("\t\\d\\d\\.\\d\\d\\.2024\\.\t")))
+        << lines[2].toStdString();  // dates as people write them
 
     // Another year does not see it.
     EXPECT_EQ(cli({"check", "--year", "2023"}), 0);
