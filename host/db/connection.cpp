@@ -463,6 +463,16 @@ void TConnection::Plain(const char* sql) {
 }
 
 void TConnection::ExecuteDirect(const QString& sql) {
+    // A schema statement commits the open transaction on its own, and the rest of the
+    // write would go on without one: refused before it can split a job in two. Temporary
+    // tables do not commit and stay allowed.
+    static const QRegularExpression schema(
+        QStringLiteral("^\\s*(CREATE|ALTER|DROP|RENAME|TRUNCATE)\\b(?!\\s+TEMPORARY\\b)"),
+        QRegularExpression::CaseInsensitiveOption);
+    if (depth_ > 0 && schema.match(sql).hasMatch())
+        throw TDbError(
+            QStringLiteral("Izmena šeme baze nije dozvoljena usred upisa; "
+                           "ništa nije upisano."));
     const QByteArray text = sql.toUtf8();
     EnsureOpen();
     TestStatementDelay();

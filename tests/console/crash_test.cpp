@@ -77,12 +77,17 @@ TEST(CrashTest, JobsLoseTheServerWithoutHalfWrites) {
         SCOPED_TRACE(job.name.toStdString());
         TCrashHarness::TPlan plan;
         ASSERT_EQ(harness.Learn(job, plan), QString());
-        TLanding landing;
-        // Past the middle of the run, so that the stop lands where the job writes.
-        EXPECT_EQ(harness.StopServerAt(
-                      plan, 0.6, kStopDelayMs, [&] { return server.Stop(); },
-                      [&] { return server.Start(); }, landing),
-                  QString());
+        TLanding landing = TLanding::Finished;
+        // Past the middle of the run, so that the stop lands where the job writes. A server
+        // slow to stop on a busy machine may miss the job: then earlier.
+        for (const double share : {0.6, 0.4, 0.2, 0.05}) {
+            EXPECT_EQ(harness.StopServerAt(
+                          plan, share, kStopDelayMs, [&] { return server.Stop(); },
+                          [&] { return server.Start(); }, landing),
+                      QString());
+            if (landing != TLanding::Finished)
+                break;
+        }
         EXPECT_NE(landing, TLanding::Finished);
         std::cout << job.name.toStdString() << ": server zaustavljen, "
                   << (landing == TLanding::Before ? "pre" : "posle") << std::endl;

@@ -184,6 +184,20 @@ TEST_F(ConnectionTest, LostConnectionIsReportedAndTheNextActionReconnects) {
     EXPECT_EQ(Count(), 0);
 }
 
+TEST_F(ConnectionTest, SchemaStatementsCannotSplitATransaction) {
+    {
+        TTransaction tx(Db());
+        Db().Execute("INSERT INTO t (txt) VALUES (?)", {"first half"});
+        // It would commit the first half behind the transaction's back.
+        EXPECT_THROW(Db().ExecuteDirect("CREATE TABLE other (id INT) ENGINE=InnoDB"), TDbError);
+        EXPECT_THROW(Db().ExecuteDirect("  drop table t"), TDbError);
+        Db().ExecuteDirect("CREATE TEMPORARY TABLE scratch (id INT)");
+        Db().ExecuteDirect("DROP TEMPORARY TABLE scratch");
+    }
+    EXPECT_EQ(Count(), 0);
+    Db().ExecuteDirect("CREATE TABLE other (id INT) ENGINE=InnoDB");  // outside: as ever
+}
+
 TEST_F(ConnectionTest, UnreachableServerGivesAClearMessage) {
     TConnectionSettings s;
     s.socket = "/nonexistent/finansije.sock";
