@@ -1,7 +1,5 @@
 #include <QApplication>
 #include <QMenu>
-#include <chrono>
-#include <thread>
 
 #include "accounts/accountform.h"
 #include "accounts/newaccountingchartform.h"
@@ -503,98 +501,6 @@ TEST_F(JournalForms, MergeDialogProposesThePeriodAndTheEditorOpensOnTheGroupVouc
     viewer.MergePerceptsAction->trigger();
     EXPECT_EQ(ui.Shown().size(), shown);
     EXPECT_TRUE(ui.Unexpected().isEmpty()) << ui.Unexpected().join('|').toStdString();
-}
-
-// The server goes away under an open console: the next action says so once, the one after
-// works on a new session, and the voucher being typed survives the failed save.
-TEST_F(JournalForms, ALostConnectionIsReportedOnceAndNothingTypedIsLost) {
-    const qint64 id = AddPrecept(type, QDate(2024, 3, 1), "L-1");
-    Line(id, bank, 7, 0);
-    auto killer = OpenSecond();
-    auto dropSession = [&] {
-        killer->ExecuteDirect(QStringLiteral("KILL %1").arg(Db().ThreadId()));
-    };
-    auto lostMessages = [&] {
-        int n = 0;
-        for (const auto& shown : ui.Shown())
-            n += shown.text.startsWith("Veza sa bazom podataka je prekinuta") ? 1 : 0;
-        return n;
-    };
-    TFinancialViewerForm viewer(*dm);
-    TFinancialNavigatorForm navigator(*dm);
-    navigator.FillSearchFields();
-    navigator.FindButton->click();
-    ASSERT_EQ(dm->PreceptZQ().RecordCount(), 1);
-
-    dropSession();
-    const size_t before = ui.Shown().size();
-    navigator.FindButton->click();
-    EXPECT_EQ(ui.Shown().size(), before + 1);
-    EXPECT_EQ(lostMessages(), 1);
-    navigator.FindButton->click();  // a new session, no restart
-    EXPECT_EQ(ui.Shown().size(), before + 1);
-    EXPECT_EQ(dm->PreceptZQ().RecordCount(), 1);
-
-    // A save that meets a dead session keeps the editor open with everything typed; the
-    // next save writes it.
-    fin::LoadPrecept(*dm, id);
-    killer->ExecuteDirect(
-        "CREATE TRIGGER pause_line BEFORE INSERT ON preceptitem FOR EACH ROW "
-        "SET @pause = SLEEP(5)");
-    const quint64 session = Db().ThreadId();
-    int saves = 0;
-    SetModalRunner([&](QDialog& dialog) {
-        auto& form = dynamic_cast<TFinancialDetailForm&>(dialog);
-        TPreceptEditor& editor = form.Editor();
-        form.DescriptionEdit->setText("Kucano pre prekida");
-        emit form.DescriptionEdit->textEdited(form.DescriptionEdit->text());
-        emit form.DescriptionEdit->editingFinished();
-        editor.Lines().Append();
-        TDataSetModel* model = form.LinesModel();
-        model->setData(model->index(1, 2), "2040", Qt::EditRole);
-        model->setData(model->index(1, 7), "7", Qt::EditRole);
-        editor.Lines().Post();
-        // The session dies in the middle of the save, after the header is written.
-        std::thread cut([&] {
-            for (int i = 0; i < 200; ++i) {
-                if (!killer
-                         ->Select("SELECT 1 FROM information_schema.PROCESSLIST WHERE ID = ? "
-                                  "AND STATE = 'User sleep'",
-                                  {session})
-                         .IsEmpty()) {
-                    dropSession();
-                    return;
-                }
-                std::this_thread::sleep_for(std::chrono::milliseconds(25));
-            }
-        });
-        form.CustomOK->trigger();
-        cut.join();
-        killer->ExecuteDirect("DROP TRIGGER pause_line");
-        ++saves;
-        EXPECT_EQ(lostMessages(), 2);
-        EXPECT_NE(dialog.result(), QDialog::Accepted);
-        EXPECT_EQ(form.DescriptionEdit->text(), "Kucano pre prekida");
-        EXPECT_EQ(editor.Lines().RecordCount(), 2);
-        EXPECT_TRUE(editor.Modified());
-        form.CustomOK->trigger();
-        ++saves;
-        EXPECT_EQ(lostMessages(), 2);
-        return dialog.result();
-    });
-    viewer.PreceptEditExecute();
-    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_EQ(saves, 2);
-    EXPECT_FALSE(dm->PreceptOpen);
-    EXPECT_EQ(
-        Db().SelectValue("SELECT description FROM precept WHERE preceptid = ?", {id}).toString(),
-        "Kucano pre prekida");
-    EXPECT_EQ(
-        Db().SelectValue("SELECT COUNT(*) FROM preceptitem WHERE preceptid = ?", {id}).toInt(), 2);
-    EXPECT_DOUBLE_EQ(
-        Db().SelectValue("SELECT SUM(credit) FROM preceptitem WHERE preceptid = ?", {id})
-            .toDouble(),
-        7);
 }
 
 }  // namespace
