@@ -70,6 +70,8 @@ private:
     void MissingAccounts(bool newChart);
     void Subaccounts();
     void LinesWithoutChart(bool newChart);
+    void Repeated(TCheckKind kind, const QStringList& keys, const QString& shared,
+                  const QString& extra, const std::function<QString(const TRow&)>& note);
     void RepeatedNumbers();
     void RepeatedSources();
     void Parents();
@@ -268,48 +270,54 @@ void TCheckRun::LinesWithoutChart(bool newChart) {
             });
 }
 
-void TCheckRun::RepeatedNumbers() {
+// Vouchers that share a key (the columns of keys, on p and q alike) with another voucher
+// of the scope; extra holds the key's columns to report, before the group's count.
+void TCheckRun::Repeated(TCheckKind kind, const QStringList& keys, const QString& shared,
+                         const QString& extra, const std::function<QString(const TRow&)>& note) {
     QVariantList params;
     const QString inner = Within(QStringLiteral("q"), params);
     const QString outer = Within(QStringLiteral("p"), params);
-    Collect(TCheckKind::RepeatedNumber,
-            QStringLiteral("SELECT p.preceptid, ") + kVoucherColumns +
-                QStringLiteral(", d.n FROM precept AS p INNER JOIN (SELECT q.precepttypeid, "
-                               "q.number, YEAR(q.preceptdate) AS y, COUNT(*) AS n FROM precept "
-                               "AS q WHERE q.number <> ''") +
-                inner +
-                QStringLiteral(" GROUP BY q.precepttypeid, q.number, YEAR(q.preceptdate) "
-                               "HAVING COUNT(*) > 1) AS d ON d.precepttypeid = p.precepttypeid "
-                               "AND d.number = p.number AND d.y = YEAR(p.preceptdate)") +
-                kTypeJoin + QStringLiteral(" WHERE 1 = 1") + outer +
-                QStringLiteral(" ORDER BY p.preceptid"),
-            params, [](const TRow& r) {
-                return QStringLiteral("Isti broj ima %1 naloga ovog tipa u godini.")
-                    .arg(r.value(5).toLongLong());
-            });
+    QStringList grouped, joined;
+    for (const QString& key : keys) {
+        grouped << key.arg(QStringLiteral("q"));
+        joined
+            << QStringLiteral("d.k%1 = %2").arg(grouped.size()).arg(key.arg(QStringLiteral("p")));
+    }
+    QStringList selected;
+    for (int i = 0; i < grouped.size(); ++i)
+        selected << QStringLiteral("%1 AS k%2").arg(grouped[i]).arg(i + 1);
+    Collect(kind,
+            QStringLiteral("SELECT p.preceptid, ") + kVoucherColumns + extra +
+                QStringLiteral(", d.n FROM precept AS p INNER JOIN (SELECT ") +
+                selected.join(QStringLiteral(", ")) +
+                QStringLiteral(", COUNT(*) AS n FROM precept AS q WHERE ") + shared + inner +
+                QStringLiteral(" GROUP BY ") + grouped.join(QStringLiteral(", ")) +
+                QStringLiteral(" HAVING COUNT(*) > 1) AS d ON ") +
+                joined.join(QStringLiteral(" AND ")) + kTypeJoin + QStringLiteral(" WHERE 1 = 1") +
+                outer + QStringLiteral(" ORDER BY p.preceptid"),
+            params, note);
+}
+
+void TCheckRun::RepeatedNumbers() {
+    Repeated(TCheckKind::RepeatedNumber,
+             {QStringLiteral("%1.precepttypeid"), QStringLiteral("%1.number"),
+              QStringLiteral("YEAR(%1.preceptdate)")},
+             QStringLiteral("q.number <> ''"), {}, [](const TRow& r) {
+                 return QStringLiteral("Isti broj ima %1 naloga ovog tipa u godini.")
+                     .arg(r.value(5).toLongLong());
+             });
 }
 
 void TCheckRun::RepeatedSources() {
-    QVariantList params;
-    const QString inner = Within(QStringLiteral("q"), params);
-    const QString outer = Within(QStringLiteral("p"), params);
-    Collect(TCheckKind::RepeatedSource,
-            QStringLiteral("SELECT p.preceptid, ") + kVoucherColumns +
-                QStringLiteral(", p.foreigntable, p.foreignid, d.n FROM precept AS p INNER JOIN "
-                               "(SELECT q.foreigntable, q.foreignid, COUNT(*) AS n FROM precept "
-                               "AS q WHERE q.foreigntable <> '' AND q.foreignid IS NOT NULL") +
-                inner +
-                QStringLiteral(" GROUP BY q.foreigntable, q.foreignid HAVING COUNT(*) > 1) AS d "
-                               "ON d.foreigntable = p.foreigntable AND d.foreignid = "
-                               "p.foreignid") +
-                kTypeJoin + QStringLiteral(" WHERE 1 = 1") + outer +
-                QStringLiteral(" ORDER BY p.preceptid"),
-            params, [](const TRow& r) {
-                return QStringLiteral("Temeljnica %1 %2 ima %3 naloga.")
-                    .arg(r.value(5).toString())
-                    .arg(r.value(6).toLongLong())
-                    .arg(r.value(7).toLongLong());
-            });
+    Repeated(TCheckKind::RepeatedSource,
+             {QStringLiteral("%1.foreigntable"), QStringLiteral("%1.foreignid")},
+             QStringLiteral("q.foreigntable <> '' AND q.foreignid IS NOT NULL"),
+             QStringLiteral(", p.foreigntable, p.foreignid"), [](const TRow& r) {
+                 return QStringLiteral("Temeljnica %1 %2 ima %3 naloga.")
+                     .arg(r.value(5).toString())
+                     .arg(r.value(6).toLongLong())
+                     .arg(r.value(7).toLongLong());
+             });
 }
 
 void TCheckRun::Parents() {
