@@ -10,6 +10,7 @@
 #include <QWheelEvent>
 
 #include "host/common/error.h"
+#include "host/common/textformat.h"
 #include "host/data/query.h"
 #include "host/forms/datasetmodel.h"
 #include "host/ui/uiservice.h"
@@ -121,7 +122,12 @@ void TFinancialLogForm::PickDate(QLineEdit* box) {
 }
 
 void TFinancialLogForm::PrintTo(TReportEngine& engine) {
-    engine.ExecuteLogReport(book_.Lines(), res::LOG_CAPTION, book_.From, book_.To);
+    // The book keeps its bounds as the database writes them; the print, as people do.
+    auto shown = [](const QString& sql) {
+        const auto date = MyDateStrToDate(sql);
+        return date ? DateToText(*date) : sql;
+    };
+    engine.ExecuteLogReport(book_.Lines(), res::LOG_CAPTION, shown(book_.From), shown(book_.To));
 }
 
 void TFinancialLogForm::Print() {

@@ -13,6 +13,7 @@
 #include <tuple>
 
 #include "accounts/accountbrowser.h"
+#include "host/common/textformat.h"
 #include "host/data/dbinifile.h"
 #include "host/data/query.h"
 #include "host/forms/datasetmodel.h"
@@ -97,10 +98,6 @@ TBalanceRows Compute(TBalanceReports& reports, R r) {
         default:
             return {};
     }
-}
-
-QString PrintDate(const QDate& date) {
-    return date.toString(QStringLiteral("dd.MM.yyyy"));
 }
 
 QPushButton* Button(QWidget* parent, const char* name, const QString& caption) {
@@ -481,8 +478,8 @@ bool TFinancialBalanceForm::PrintTo(TBalanceReport report, TReportEngine& engine
     if (!rows)
         return false;
     // The period of the rows; before the first fill, the pickers' (an empty report).
-    const QString start = PrintDate(shownFrom_.isValid() ? shownFrom_ : StartDTP->date());
-    const QString end = PrintDate(shownTo_.isValid() ? shownTo_ : EndDTP->date());
+    const QString start = DateToText(shownFrom_.isValid() ? shownFrom_ : StartDTP->date());
+    const QString end = DateToText(shownTo_.isValid() ? shownTo_ : EndDTP->date());
     TDataSet& precepts = dm_.PreceptZQ();
     switch (report) {
         case R::IncomeStatement:

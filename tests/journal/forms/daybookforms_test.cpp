@@ -108,7 +108,7 @@ TEST_F(DayBookForms, DayBookOpensOnTheYearAndRefusesOtherYears) {
         form.PrintButton->click();
         const TReportDocument& d = form.Engine().LastDocument();
         EXPECT_EQ(d.title, res::LOG_CAPTION);
-        EXPECT_EQ(d.subtitles, QStringList{"Period: 2024-01-01 - 2024-12-31"});
+        EXPECT_EQ(d.subtitles, QStringList{"Period: 01.01.2024. - 31.12.2024."});  // as the CLI's
         ASSERT_EQ(d.tables.size(), 1);
         ASSERT_EQ(d.tables[0].rows.size(), 2);
         EXPECT_EQ(d.tables[0].rows[0].value(5), "Kupac");
