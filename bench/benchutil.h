@@ -3,9 +3,12 @@
 // What every benchmark needs: its output, numbers the Serbian way, clocks, the statements a
 // session sent and databases made once and kept.
 
+#include <QCoreApplication>
+#include <QFileInfo>
 #include <QTextStream>
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <vector>
 
 #include "host/common/textformat.h"
@@ -66,6 +69,20 @@ inline bool CreateDatabaseOnce(const QString& database, const QString& what = {}
         QStringLiteral("CREATE DATABASE %1 CHARACTER SET utf8mb4 COLLATE utf8mb4_unicode_ci")
             .arg(TConnection::QuoteIdentifier(database)));
     return true;
+}
+
+// A benchmark's main: Qt's application object, then the run; an error is told on standard
+// error under the program's name and ends the run with 1.
+inline int BenchMain(int argc, char** argv, int (*run)()) {
+    QCoreApplication app(argc, argv);
+    try {
+        return run();
+    } catch (const TError& e) {
+        std::fprintf(stderr, "%s: %s\n",
+                     QFileInfo(QString::fromLocal8Bit(argv[0])).fileName().toUtf8().constData(),
+                     e.Message().toUtf8().constData());
+        return 1;
+    }
 }
 
 }  // namespace fin

@@ -169,11 +169,5 @@ int Run() {
 }  // namespace fin
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    try {
-        return fin::Run();
-    } catch (const fin::TError& e) {
-        QTextStream(stderr) << e.Message() << '\n';
-        return 1;
-    }
+    return fin::BenchMain(argc, argv, fin::Run);
 }

@@ -108,6 +108,5 @@ int Run() {
 }  // namespace fin
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    return fin::Run();
+    return fin::BenchMain(argc, argv, fin::Run);
 }

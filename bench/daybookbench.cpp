@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "bench/benchutil.h"
 #include "bench/processstatus.h"
 #include "host/common/textformat.h"
 #include "host/db/connection.h"
@@ -22,23 +23,6 @@
 
 namespace fin {
 namespace {
-
-QTextStream& Out() {
-    static QTextStream out(stdout);
-    return out;
-}
-
-QString Num(double v, const char* pattern = "#,##0") {
-    return FormatFloat(QString::fromLatin1(pattern), v, TNumberStyle::Display);
-}
-
-// Statements this session sent, as the server counts them.
-qint64 Questions(TConnection& c) {
-    return c
-        .SelectValue(QStringLiteral("SELECT VARIABLE_VALUE FROM information_schema."
-                                    "SESSION_STATUS WHERE VARIABLE_NAME = 'QUESTIONS'"))
-        .toLongLong();
-}
 
 struct TRun {
     double seconds = 0;
@@ -171,11 +155,5 @@ int Run() {
 }  // namespace fin
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    try {
-        return fin::Run();
-    } catch (const fin::TError& e) {
-        std::fprintf(stderr, "daybookbench: %s\n", e.Message().toUtf8().constData());
-        return 1;
-    }
+    return fin::BenchMain(argc, argv, fin::Run);
 }

@@ -348,11 +348,5 @@ int Run() {
 }  // namespace fin
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    try {
-        return fin::Run();
-    } catch (const fin::TError& e) {
-        std::fprintf(stderr, "postbench: %s\n", e.Message().toUtf8().constData());
-        return 1;
-    }
+    return fin::BenchMain(argc, argv, fin::Run);
 }
